@@ -1,0 +1,70 @@
+// The two plain-text logs: the engine log, written by engine exceptions and interface
+// warnings, and the game log with its "Glimmora.log" and named side files.
+#pragma once
+
+#include "foundation/Clock.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+
+class IMessageBox;
+
+// "{minutes:seconds:milliseconds} " for a time since the log's start, no zero padding.
+std::string FormatLogStamp(int64_t elapsedMs);
+
+// One log file. Each line is appended on its own (open, append, flush, close), so the
+// file is complete at every moment and a line costs the same however long the file is.
+// Writing errors are swallowed: a log must never fail the code that writes to it.
+class TQelLog {
+public:
+    // An empty path keeps the lines in no file (listeners still see them). With
+    // startFresh an existing file of that name is deleted, so each run starts anew.
+    TQelLog(std::filesystem::path path, const IClock& clock, bool startFresh);
+
+    void Add(const std::string& message);
+    void AddAndShow(const std::string& message, IMessageBox* box);
+
+    const std::filesystem::path& Path() const { return path_; }
+    int64_t StartTick() const { return startTick_; }
+
+    bool Enabled = false;
+    // Sees every message that is written (strict content checks, tests).
+    std::function<void(const std::string& message)> Listener;
+
+private:
+    std::filesystem::path path_;
+    const IClock& clock_;
+    int64_t startTick_;
+};
+
+// The engine log that every TQelException writes to when it is made. There is one per
+// program, installed at start-up by whoever owns it; none installed means the lines go
+// nowhere.
+TQelLog* EngineLog();
+void SetEngineLog(TQelLog* log);
+
+// The game log: stamped lines in "<product>.log" of the user folder, and unstamped lines
+// in other named files of that folder (level statistics). It grows across runs.
+class TGameLog {
+public:
+    // An empty folder writes no files; listeners still see the messages.
+    TGameLog(std::filesystem::path userFolder, const IClock& clock, std::string productName = "Glimmora");
+
+    void WriteLog(const std::string& message, const std::string& fileName = {});
+
+    // In debug mode messages that begin with "Error" are also shown in a box.
+    void SetDebugBox(IMessageBox* box) { debugBox_ = box; }
+
+    int64_t StartTick() const { return log_.StartTick(); }
+    const std::filesystem::path& Path() const { return log_.Path(); }
+
+    // Sees every message, with the file name it was meant for (empty for the game log).
+    std::function<void(const std::string& message, const std::string& fileName)> Listener;
+
+private:
+    std::filesystem::path folder_;
+    TQelLog log_;
+    IMessageBox* debugBox_ = nullptr;
+};

@@ -1,0 +1,27 @@
+// What a glimmora-tool command is, and the helpers the commands share.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+struct TToolCommand {
+    std::string Name;
+    std::string Usage;  // the arguments, e.g. "ARCHIVE FILE..."
+    std::string Help;   // one or two lines for --help
+    // Gets the arguments after the command name; gives the exit status.
+    std::function<int(const TToolCommand& self, const std::vector<std::string>& args)> Run;
+};
+
+// Each file of commands appends its own.
+void AddArchiveCommands(std::vector<TToolCommand>& commands);
+void AddDataCommands(std::vector<TToolCommand>& commands);
+
+// Prints "glimmora-tool: " + message on standard error and gives 1.
+int ToolFail(const std::string& message);
+// Prints the command's usage line on standard error and gives 1.
+int ToolUsage(const TToolCommand& command);
+// Reads a whole file or reports why not (false).
+bool ToolReadFile(const std::string& path, std::vector<uint8_t>& bytes);
+bool ToolWriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
