@@ -125,7 +125,7 @@ TQelVariant GetPropValue(const TQelObject& object, const TQelPropInfo& property)
 
 // ---------------------------------------------------------------------------------------
 
-const TQelPropTable& TQelObject::Properties() const
+const TQelPropTable& TQelObject::StaticProperties()
 {
     static const TQelPropTable table = [] {
         TQelPropTable t;

@@ -196,7 +196,10 @@ public:
     TQelObject& operator=(const TQelObject&) = delete;
 
     virtual const char* ClassName() const { return "TQelObject"; }
-    virtual const TQelPropTable& Properties() const;
+    // Every class keeps its table in StaticProperties(), built on its base class's, and
+    // gives it back from Properties().
+    static const TQelPropTable& StaticProperties();
+    virtual const TQelPropTable& Properties() const { return StaticProperties(); }
 
     // Copies Tag and Engine, nothing else.
     virtual void Assign(const TQelObject& source);
