@@ -45,6 +45,8 @@ static std::vector<TToolCommand> AllCommands()
     std::vector<TToolCommand> commands;
     AddArchiveCommands(commands);
     AddDataCommands(commands);
+    AddCheckCommands(commands);
+    AddSheetCommands(commands);
     return commands;
 }
 

@@ -17,6 +17,8 @@ struct TToolCommand {
 // Each file of commands appends its own.
 void AddArchiveCommands(std::vector<TToolCommand>& commands);
 void AddDataCommands(std::vector<TToolCommand>& commands);
+void AddCheckCommands(std::vector<TToolCommand>& commands);
+void AddSheetCommands(std::vector<TToolCommand>& commands);
 
 // Prints "glimmora-tool: " + message on standard error and gives 1.
 int ToolFail(const std::string& message);
