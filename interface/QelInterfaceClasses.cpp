@@ -1,0 +1,11 @@
+// Registration of the creatable widget classes.
+#include "interface/QelInterfaceClasses.h"
+
+void RegisterInterfaceClasses(TQelClassReg& classes)
+{
+    classes.Register<TQelForm>("TQelForm");
+    classes.Register<TQelTabForm>("TQelTabForm");
+    classes.Register<TQelLabel>("TQelLabel");
+    classes.Register<TQelCheckBox>("TQelCheckBox");
+    classes.Register<TQelRadioButton>("TQelRadioButton");
+}

@@ -1,0 +1,35 @@
+// The game's handlers for the script command ExecMethod, by method name. Each screen
+// registers its own handlers from its own file; the table outlives interface reloads.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <string>
+
+class TQelInterfaceEngine;
+
+// A handler gets the engine that ran the script; ScriptSenderName() tells which widget.
+using TQelMethod = std::function<void(TQelInterfaceEngine& engine)>;
+
+class TQelMethodTable {
+public:
+    // A second handler of the same name replaces the first.
+    void Register(const std::string& name, TQelMethod method) { methods_[name] = std::move(method); }
+    void Unregister(const std::string& name) { methods_.erase(name); }
+    bool Has(const std::string& name) const { return methods_.count(name) != 0; }
+    // Runs the handler of that exact name; false when there is none.
+    bool Call(const std::string& name, TQelInterfaceEngine& engine) const
+    {
+        auto it = methods_.find(name);
+        if (it == methods_.end())
+            return false;
+        // A copy, so a handler may register or remove handlers while it runs.
+        TQelMethod method = it->second;
+        method(engine);
+        return true;
+    }
+    size_t Count() const { return methods_.size(); }
+
+private:
+    std::map<std::string, TQelMethod> methods_;
+};
