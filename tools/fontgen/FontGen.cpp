@@ -21,7 +21,7 @@ static const char* kHelp =
     "\n"
     "Reads a font declaration and writes OUT_FOLDER/<name>.xml (the font file: Name, Height,\n"
     "Picture, Metrics) and OUT_FOLDER/<picture> (white glyphs on transparent ground, so the\n"
-    "game's tint colours them). Declaration lines, '#' starts a comment:\n"
+    "game's tint colours them). Declaration lines, '#' at the start of a word begins a comment:\n"
     "  name NAME             font object name, also the file name NAME.xml\n"
     "  picture FILE.png      glyph picture name (default NAME.png)\n"
     "  face PATH             font file; repeat for fallbacks, tried in order per character\n"
@@ -90,8 +90,12 @@ bool ReadDeclaration(const std::string& path, TDeclaration& decl, std::string& e
     int lineNo = 0;
     while (std::getline(in, line)) {
         ++lineNo;
-        if (size_t hash = line.find('#'); hash != std::string::npos)
-            line.erase(hash);
+        // A comment starts at a '#' that begins a word, so note names like F#4 stay whole.
+        for (size_t hash = line.find('#'); hash != std::string::npos; hash = line.find('#', hash + 1))
+            if (hash == 0 || line[hash - 1] == ' ' || line[hash - 1] == '\t') {
+                line.erase(hash);
+                break;
+            }
         std::istringstream words(line);
         std::string key;
         if (!(words >> key))

@@ -10,7 +10,7 @@ std::vector<uint8_t> WriteXm(const TScore& score);
 static const char* kHelp =
     "usage: modwriter SCORE OUT.xm\n"
     "\n"
-    "Score lines ('#' starts a comment):\n"
+    "Score lines ('#' at the start of a word begins a comment):\n"
     "  name TEXT | speed TICKS | bpm N | rows N (per pattern) | restart ORDER\n"
     "  instrument NAME tone|hit [vol 0..64] [pan 0..255] [env A D S R] [base NOTE] [vibrato DEPTH RATE]\n"
     "             -- WAVE key value ...        (the synth's voice keys; tones loop one cycle)\n"

@@ -264,8 +264,12 @@ bool ReadScore(const std::string& path, TScore& score, std::string& error)
     };
     while (std::getline(in, line)) {
         ++lineNo;
-        if (size_t hash = line.find('#'); hash != std::string::npos)
-            line.erase(hash);
+        // A comment starts at a '#' that begins a word, so note names like F#4 stay whole.
+        for (size_t hash = line.find('#'); hash != std::string::npos; hash = line.find('#', hash + 1))
+            if (hash == 0 || line[hash - 1] == ' ' || line[hash - 1] == '\t') {
+                line.erase(hash);
+                break;
+            }
         std::vector<std::string> w = Words(line);
         if (w.empty())
             continue;

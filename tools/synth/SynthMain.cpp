@@ -15,7 +15,7 @@
 static const char* kHelp =
     "usage: synth RECIPE OUT.wav|OUT.ogg\n"
     "\n"
-    "Renders a sound recipe to a 44100 Hz mono sample. Recipe lines ('#' starts a comment):\n"
+    "Renders a sound recipe to a 44100 Hz mono sample. Recipe lines ('#' at the start of a word begins a comment):\n"
     "  voice WAVE key value ...   one voice; WAVE is sine, triangle, saw, square, noise, fm or pluck.\n"
     "      at dur          start and held time (s)      freq to glide   pitch (Hz or C4, F#5), glide target\n"
     "      attack decay sustain release   envelope      gain            loudness 0..1\n"
@@ -49,8 +49,12 @@ bool ReadRecipe(const std::string& path, TRecipe& recipe, std::string& error)
     int lineNo = 0;
     while (std::getline(in, line)) {
         ++lineNo;
-        if (size_t hash = line.find('#'); hash != std::string::npos)
-            line.erase(hash);
+        // A comment starts at a '#' that begins a word, so note names like F#4 stay whole.
+        for (size_t hash = line.find('#'); hash != std::string::npos; hash = line.find('#', hash + 1))
+            if (hash == 0 || line[hash - 1] == ' ' || line[hash - 1] == '\t') {
+                line.erase(hash);
+                break;
+            }
         std::istringstream stream(line);
         std::vector<std::string> words;
         for (std::string w; stream >> w;)
