@@ -3,6 +3,8 @@
 
 #include "tools/imageio/ImageIo.h"
 
+#include "graphics/ImageCodec.h"
+
 #include "foundation/DataScramble.h"
 #include "foundation/Files.h"
 #include "foundation/QelParser.h"
@@ -75,11 +77,18 @@ void CheckXmlOnly(const TCheckedFile& file, TCheckReport& report)
     ReadXml(file, doc, report);
 }
 
+// The game's own decoders, chosen by the name as the surface engine chooses them.
 void CheckPicture(const TCheckedFile& file, TCheckReport& report)
 {
-    std::string why;
-    if (!DecodesAsPicture(file.Bytes, why))
-        report.Error(file.Name, why);
+    const bool jpeg = EndsWithNoCase(file.Name, ".jpg") || EndsWithNoCase(file.Name, "._jpg") ||
+                      EndsWithNoCase(file.Name, ".jpeg");
+    try {
+        TDecodedImage image = jpeg ? DecodeJpeg(std::span<const uint8_t>(file.Bytes)) : DecodePng(std::span<const uint8_t>(file.Bytes));
+        if (image.Width <= 0 || image.Height <= 0)
+            report.Error(file.Name, "the picture is empty");
+    } catch (const EImageError& e) {
+        report.Error(file.Name, std::string(jpeg ? "JPEG: " : "PNG: ") + e.what());
+    }
 }
 
 void CheckSample(const TCheckedFile& file, TCheckReport& report)
@@ -282,7 +291,7 @@ const std::vector<TCheckRow>& CheckRows()
              return EndsWithNoCase(name, ".xml") && IsFontDocument(bytes);
          },
          CheckFont, "stand-in: strict Metrics, glyphs inside the picture"},
-        {"pictures", Ending({".png", ".jpg", "._png", "._jpg", ".jpeg"}), CheckPicture, "stand-in: libpng/libjpeg"},
+        {"pictures", Ending({".png", ".jpg", "._png", "._jpg", ".jpeg"}), CheckPicture, "game: graphics/ImageCodec DecodePng, DecodeJpeg"},
         {"samples", Ending({".ogg", ".wav"}), CheckSample, "stand-in: libvorbisfile / RIFF PCM"},
         {"music modules", Ending({".xm", ".it", ".mo3", ".mod", ".s3m"}), CheckModule, "stand-in: libopenmpt"},
         {"XML data", Ending({".xml", ".li", ".lng"}), CheckXmlOnly, "stand-in: the game's XML reader"},
@@ -328,7 +337,13 @@ TCheckReport CheckContent(const TDataSource& source, const std::vector<std::stri
 
 bool DecodesAsPicture(const std::vector<uint8_t>& bytes, std::string& why)
 {
-    return DecodePicture(bytes, &why).has_value();
+    try {
+        TDecodedImage image = IsPng(bytes) ? DecodePng(std::span<const uint8_t>(bytes)) : DecodeJpeg(std::span<const uint8_t>(bytes));
+        return image.Width > 0 && image.Height > 0;
+    } catch (const EImageError& e) {
+        why = e.what();
+        return false;
+    }
 }
 
 namespace {
@@ -488,7 +503,7 @@ bool ParsesAsFont(const std::vector<uint8_t>& bytes, const TDataSource* source, 
             return false;
         }
         std::string pictureWhy;
-        picture = DecodePng(*pictureBytes, &pictureWhy);
+        picture = ReadPngRgba(*pictureBytes, &pictureWhy);
         if (!picture || !picture->HasTransparency()) {
             why = "the glyph picture must be a PNG with alpha " + pictureWhy;
             return false;

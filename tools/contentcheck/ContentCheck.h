@@ -36,7 +36,8 @@ const std::vector<TCheckRow>& CheckRows();
 // by path, with the first matching row.
 TCheckReport CheckContent(const TDataSource& source, const std::vector<std::string>& extraFiles);
 
-// The single checks, also used by the content test.
+// The single checks, also used by the content test. Pictures go through the game's own
+// decoders (graphics/ImageCodec).
 bool DecodesAsPicture(const std::vector<uint8_t>& bytes, std::string& why);
 bool DecodesAsOgg(const std::vector<uint8_t>& bytes, std::string& why, double* seconds = nullptr);
 bool DecodesAsWav(const std::vector<uint8_t>& bytes, std::string& why, double* seconds = nullptr);

@@ -349,7 +349,7 @@ int main(int argc, char** argv)
                       "\" />\r\n";
     std::filesystem::path out(args[1]);
     if (!WriteFileAtomic(out / (decl.Name + ".xml"), xml, &error) ||
-        !WriteFileAtomic(out / decl.Picture, EncodePng(picture), &error)) {
+        !WriteFileAtomic(out / decl.Picture, WritePngRgba(picture), &error)) {
         std::cerr << "fontgen: " << error << "\n";
         return 1;
     }

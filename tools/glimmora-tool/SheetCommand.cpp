@@ -106,7 +106,7 @@ int Sheet(const TToolCommand& self, const std::vector<std::string>& args)
             continue;
         std::string why;
         auto bytes = source.Read(name, &why);
-        auto picture = bytes ? DecodePicture(*bytes, &why) : std::nullopt;
+        auto picture = bytes ? ReadPictureRgba(*bytes, &why) : std::nullopt;
         if (!picture) {
             std::cerr << "glimmora-tool: " << name << ": " << why << "\n";
             ++failed;
@@ -145,7 +145,7 @@ int Sheet(const TToolCommand& self, const std::vector<std::string>& args)
         FT_Done_Face(face);
     if (library)
         FT_Done_FreeType(library);
-    if (!ToolWriteFile(args[1], EncodePng(sheet)))
+    if (!ToolWriteFile(args[1], WritePngRgba(sheet)))
         return 1;
     return failed ? 1 : 0;
 }

@@ -69,7 +69,7 @@ void JpegSilence(j_common_ptr, int) {}
 
 }  // namespace
 
-std::optional<TRgbaImage> DecodePng(const std::vector<uint8_t>& bytes, std::string* error)
+std::optional<TRgbaImage> ReadPngRgba(const std::vector<uint8_t>& bytes, std::string* error)
 {
     if (bytes.size() < 8 || png_sig_cmp(bytes.data(), 0, 8) != 0) {
         if (error)
@@ -115,7 +115,7 @@ std::optional<TRgbaImage> DecodePng(const std::vector<uint8_t>& bytes, std::stri
     return image;
 }
 
-std::optional<TRgbaImage> DecodeJpeg(const std::vector<uint8_t>& bytes, std::string* error)
+std::optional<TRgbaImage> ReadJpegRgba(const std::vector<uint8_t>& bytes, std::string* error)
 {
     if (bytes.size() < 3 || bytes[0] != 0xFF || bytes[1] != 0xD8) {
         if (error)
@@ -165,14 +165,14 @@ std::optional<TRgbaImage> DecodeJpeg(const std::vector<uint8_t>& bytes, std::str
     return image;
 }
 
-std::optional<TRgbaImage> DecodePicture(const std::vector<uint8_t>& bytes, std::string* error)
+std::optional<TRgbaImage> ReadPictureRgba(const std::vector<uint8_t>& bytes, std::string* error)
 {
     if (bytes.size() >= 2 && bytes[0] == 0xFF && bytes[1] == 0xD8)
-        return DecodeJpeg(bytes, error);
-    return DecodePng(bytes, error);
+        return ReadJpegRgba(bytes, error);
+    return ReadPngRgba(bytes, error);
 }
 
-std::vector<uint8_t> EncodePng(const TRgbaImage& image)
+std::vector<uint8_t> WritePngRgba(const TRgbaImage& image)
 {
     std::vector<uint8_t> out;
     png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
@@ -210,7 +210,7 @@ std::vector<uint8_t> EncodePng(const TRgbaImage& image)
     return out;
 }
 
-std::vector<uint8_t> EncodeJpeg(const TRgbaImage& image, int quality)
+std::vector<uint8_t> WriteJpegRgba(const TRgbaImage& image, int quality)
 {
     jpeg_compress_struct info{};
     TJpegError err{};

@@ -20,13 +20,13 @@ struct TRgbaImage {
 
 // Decoders give nothing on damaged data and say why in error. Any PNG colour type and bit
 // depth is accepted; a JPEG comes back opaque.
-std::optional<TRgbaImage> DecodePng(const std::vector<uint8_t>& bytes, std::string* error = nullptr);
-std::optional<TRgbaImage> DecodeJpeg(const std::vector<uint8_t>& bytes, std::string* error = nullptr);
+std::optional<TRgbaImage> ReadPngRgba(const std::vector<uint8_t>& bytes, std::string* error = nullptr);
+std::optional<TRgbaImage> ReadJpegRgba(const std::vector<uint8_t>& bytes, std::string* error = nullptr);
 // By the bytes' signature, whatever the file is called.
-std::optional<TRgbaImage> DecodePicture(const std::vector<uint8_t>& bytes, std::string* error = nullptr);
+std::optional<TRgbaImage> ReadPictureRgba(const std::vector<uint8_t>& bytes, std::string* error = nullptr);
 
 // Encoders write the same bytes for the same picture on every run: no time chunks, fixed
 // compression settings. PNG is 8-bit RGBA (RGB when every pixel is opaque).
-std::vector<uint8_t> EncodePng(const TRgbaImage& image);
+std::vector<uint8_t> WritePngRgba(const TRgbaImage& image);
 // The alpha channel is ignored; quality 1..100.
-std::vector<uint8_t> EncodeJpeg(const TRgbaImage& image, int quality);
+std::vector<uint8_t> WriteJpegRgba(const TRgbaImage& image, int quality);

@@ -160,7 +160,7 @@ int main(int argc, char** argv)
             return Fail(in + ": a JPEG picture must be opaque, but " + std::to_string(seeThrough) +
                         " pixels are transparent (give the drawing a full background)");
     }
-    std::vector<uint8_t> encoded = jpeg ? EncodeJpeg(image, quality) : EncodePng(image);
+    std::vector<uint8_t> encoded = jpeg ? WriteJpegRgba(image, quality) : WritePngRgba(image);
     if (encoded.empty())
         return Fail("cannot encode " + out);
     if (!WriteFileAtomic(out, encoded, &error))
