@@ -87,7 +87,7 @@ void CheckPicture(const TCheckedFile& file, TCheckReport& report)
         if (image.Width <= 0 || image.Height <= 0)
             report.Error(file.Name, "the picture is empty");
     } catch (const EImageError& e) {
-        report.Error(file.Name, std::string(jpeg ? "JPEG: " : "PNG: ") + e.what());
+        report.Error(file.Name, e.what());
     }
 }
 
