@@ -4,6 +4,7 @@
 #include "tools/imageio/ImageIo.h"
 
 #include "graphics/ImageCodec.h"
+#include "text/QelFontEngine.h"
 
 #include "foundation/DataScramble.h"
 #include "foundation/Files.h"
@@ -109,8 +110,19 @@ void CheckModule(const TCheckedFile& file, TCheckReport& report)
         report.Error(file.Name, why);
 }
 
+// The game's font loader first, then the stricter checks of glyph boxes and the picture.
 void CheckFont(const TCheckedFile& file, TCheckReport& report)
 {
+    TQelClassReg classes;
+    RegisterFontClasses(classes);
+    TQelFontEngine engine(classes);
+    TMemoryStream stream{std::vector<uint8_t>(file.Bytes)};
+    try {
+        if (!engine.LoadFontFromStream(stream))
+            report.Error(file.Name, "the font engine made no font of it");
+    } catch (const std::exception& e) {
+        report.Error(file.Name, e.what());
+    }
     std::string why;
     if (!ParsesAsFont(file.Bytes, &file.Source, why))
         report.Error(file.Name, why);
@@ -290,7 +302,7 @@ const std::vector<TCheckRow>& CheckRows()
         {"font files", [](const std::string& name, const std::vector<uint8_t>& bytes) {
              return EndsWithNoCase(name, ".xml") && IsFontDocument(bytes);
          },
-         CheckFont, "stand-in: strict Metrics, glyphs inside the picture"},
+         CheckFont, "game: text/QelFontEngine LoadFontFromStream, then glyph boxes"},
         {"pictures", Ending({".png", ".jpg", "._png", "._jpg", ".jpeg"}), CheckPicture, "game: graphics/ImageCodec DecodePng, DecodeJpeg"},
         {"samples", Ending({".ogg", ".wav"}), CheckSample, "stand-in: libvorbisfile / RIFF PCM"},
         {"music modules", Ending({".xm", ".it", ".mo3", ".mod", ".s3m"}), CheckModule, "stand-in: libopenmpt"},
