@@ -21,6 +21,7 @@
 #include "graphics/Surface.h"
 #include "graphics/SurfaceShader.h"
 
+#include <array>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
@@ -181,6 +182,9 @@ public:
     // (size at least (w + 2e + 2) x (h + 2e + 2)); with keep the source is drawn inside.
     void MakeGlowFrame(std::string_view source, std::string_view destination, bool keep, int a, int b, int c, int d,
                        int e, uint32_t color);
+    // The tent the glow frame maps blurred coverage through: 0 below d and above b,
+    // rising to the peak a at c.
+    static std::array<uint8_t, 256> GlowTable(int a, int b, int c, int d);
     // Unites the source's alpha plane (rectangle inclusive, default whole) into the
     // destination's at (x, y).
     void AddAlphaChannel(std::string_view source, std::string_view destination, int x, int y,

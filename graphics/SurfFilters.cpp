@@ -70,6 +70,24 @@ void TSurfEngine::BlurAlphaChannel(std::string_view source, std::string_view des
     });
 }
 
+std::array<uint8_t, 256> TSurfEngine::GlowTable(int a, int b, int c, int d)
+{
+    // Blurred coverage through a tent: faint blur around the shape becomes strong glow,
+    // the solid inside fades out. A ramp of no width is a step to a.
+    std::array<uint8_t, 256> table{};
+    for (int q = 0; q < 256; ++q) {
+        int v = 0;
+        if (q < d || q > b)
+            v = 0;
+        else if (q <= c)
+            v = c == d ? a : RoundHalfEven(double(a) * (q - d) / (c - d));
+        else
+            v = b == c ? a : RoundHalfEven(double(a) * (b - q) / (b - c));
+        table[static_cast<size_t>(q)] = static_cast<uint8_t>(std::clamp(v, 0, 255));
+    }
+    return table;
+}
+
 void TSurfEngine::MakeGlowFrame(std::string_view source, std::string_view destination, bool keep, int a, int b,
                                 int c, int d, int e, uint32_t color)
 {
@@ -95,19 +113,7 @@ void TSurfEngine::MakeGlowFrame(std::string_view source, std::string_view destin
     if (dst) {
         FillRectAlpha(destination, TRect{0, 0, fw - 1, fh - 1}, 255, color);
 
-        // Blurred coverage through a tent: faint blur around the shape becomes strong
-        // glow, the solid inside fades out. A ramp of no width is a step to a.
-        std::array<uint8_t, 256> table{};
-        for (int q = 0; q < 256; ++q) {
-            double v = 0;
-            if (q < d || q > b)
-                v = 0;
-            else if (q <= c)
-                v = c == d ? a : RoundHalfEven(double(a) * (q - d) / (c - d));
-            else
-                v = b == c ? a : RoundHalfEven(double(a) * (b - q) / (b - c));
-            table[static_cast<size_t>(q)] = static_cast<uint8_t>(std::clamp(v, 0.0, 255.0));
-        }
+        const std::array<uint8_t, 256> table = GlowTable(a, b, c, d);
         const TSurface* blurred = FindSurface(kGlowFrame);
         const TSurface* from = FindSurface(kGlowFrom);
         EnsureAlpha(*dst);
