@@ -1,0 +1,17 @@
+// The profile values of "players.dat": the children of a profile's CurrentState element,
+// written in a fixed order and read back with a default for every missing one.
+#pragma once
+
+class TQelXMLTag;
+struct TPlayer;
+
+// Appends every value of the player as a child of currentState (a full save).
+void WritePlayerState(TQelXMLTag& currentState, const TPlayer& player);
+// Reads the values of currentState into the player; a missing value gives its default.
+// Numbers are read from their leading digits; SpeedPlay accepts "," as well as "." and
+// is raised to its minimum.
+void ReadPlayerState(const TQelXMLTag& currentState, TPlayer& player);
+
+// The separate writers of the partial saves.
+void WriteShowInstructions(TQelXMLTag& currentState, const TPlayer& player);
+void WriteKostums(TQelXMLTag& currentState, const TPlayer& player);
