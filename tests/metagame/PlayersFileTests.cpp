@@ -1,0 +1,474 @@
+// Profiles in "players.dat": creating, selecting, renaming, deleting, saving and loading,
+// with damaged, hand-edited and hostile files.
+#include "MetagameTestSupport.h"
+
+#include "foundation/DataScramble.h"
+#include "foundation/Files.h"
+#include "foundation/QelParser.h"
+#include "metagame/Episods.h"
+#include "metagame/GameTables.h"
+#include "metagame/Player.h"
+#include "metagame/PlayersFile.h"
+#include "metagame/Shop.h"
+
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ReadText(const fs::path& path)
+{
+    auto bytes = ReadFileBytes(path);
+    return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
+}
+
+void WriteText(const fs::path& path, std::string_view text)
+{
+    ASSERT_TRUE(WriteFileAtomic(path, text));
+}
+
+class PlayersFileTest : public ::testing::Test {
+protected:
+    PlayersFileTest() : file(folder.Path, logs.game, widgets, episods, shop)
+    {
+        widgets.Captions["WResource_LWelcome"] = "Welcome,";
+        widgets.Captions["WResource_LShopName"] = "Shop ";
+        widgets.Captions["WResource_LShopName1"] = "The first shop";
+        widgets.Captions["WResource_LCurrency"] = "$";
+        for (int day = 1; day <= 7; ++day)
+            widgets.Captions["WResource_LDay" + std::to_string(day)] = "Day " + std::to_string(day);
+        widgets.Captions["WResource_LDay3Long"] = "Wednesday";
+        file.DateStamp = [] { return std::string("20240102-030405"); };
+    }
+
+    fs::path PlayersPath() const { return folder.Path / "players.dat"; }
+
+    // A fresh player as the name prompt makes one, then a second added and selected.
+    void CreateTwo()
+    {
+        player.Name = "Anna";
+        ResetPlayerState(player, false);
+        ASSERT_EQ(file.MakeNewPlayersFile(player), TProfileResult::Done);
+        ASSERT_EQ(file.AddNewPlayer("Boris"), TProfileResult::Done);
+    }
+
+    // The profile file as text, unscrambled when it is stored scrambled.
+    std::string PlainText()
+    {
+        TMemoryStream stored(ReadText(PlayersPath())), plain;
+        if (IsPlainText(stored))
+            return std::string(stored.View());
+        ScrambleStream(stored, plain, kDataKey);
+        return std::string(plain.View());
+    }
+
+    TScratchFolder folder;
+    TCapturedLogs logs;
+    TRecordingWidgets widgets;
+    TEpisods episods;
+    TShop shop;
+    TPlayersFile file;
+    TPlayer player;
+};
+
+TEST_F(PlayersFileTest, WithoutAFileTheTitleAsksForAName)
+{
+    player.Name = "Ghost";
+    EXPECT_EQ(file.LoadPlayer(player), TLoadResult::NoFile);
+    EXPECT_TRUE(player.Name.empty());
+    EXPECT_TRUE(player.NoPlayersFile);
+    EXPECT_EQ(file.AddNewPlayer("Anna"), TProfileResult::NoFile);
+    EXPECT_EQ(file.SavePlayerState(player, TSaveMode::Full), TProfileResult::NoFile);
+    // Renaming without a file changes nothing and says so.
+    EXPECT_EQ(file.RenamePlayer(player, "Bob"), TProfileResult::NoFile);
+    EXPECT_TRUE(folder.Files().empty());
+}
+
+TEST_F(PlayersFileTest, FirstProfileLoadsWithEveryDefault)
+{
+    player.Name = "Anna";
+    player.Cur = 3;
+    ASSERT_EQ(file.MakeNewPlayersFile(player), TProfileResult::Done);
+    player = TPlayer{};
+    player.Cur = 3;
+    player.CurrentScore = 999;
+    player.ShowInstructions = false;
+    ASSERT_EQ(file.LoadPlayer(player), TLoadResult::Loaded);
+    EXPECT_EQ(player.Name, "Anna");
+    EXPECT_EQ(player.CurrentScore, 0);
+    EXPECT_EQ(player.CurrentEpisod, 0);
+    EXPECT_EQ(player.CurrentLevel, 0);
+    EXPECT_DOUBLE_EQ(player.SpeedPlay, 0.2);
+    EXPECT_EQ(player.Kostums, (std::array<int32_t, 3>{1, 1, 0}));
+    EXPECT_EQ(player.Cur, 3);  // a missing Kostums leaves the outfit number alone
+    EXPECT_TRUE(player.ShowInstructions);
+    EXPECT_TRUE(player.ShowInHighScores);
+    EXPECT_EQ(widgets.Last("WTitle_LWelcome", "Caption"), "Welcome, Anna");
+}
+
+TEST_F(PlayersFileTest, FullSaveRoundTripsEveryValue)
+{
+    CreateTwo();
+    TPlayer saved;
+    saved.Name = "Anna";
+    saved.WinGame = true;
+    saved.CurrentScore = 1234;
+    saved.TotalScore = -5;
+    saved.EpisodeScore = {1, 2, 3, 4, 5, 6, 7, 8};
+    saved.WinEpisode = {true, false, true, false, false, false, false, true};
+    saved.BagsCount = 3;
+    saved.GreatCount = 4;
+    saved.ExelentCount = 5;
+    saved.IncredibleCount = 6;
+    saved.FantasticCount = 7;
+    saved.NoMinus10 = true;
+    saved.ExtraExpertGoal = 17;
+    saved.NoBy = -1;
+    saved.ChooseInterior = 1;
+    saved.PrevScore = 1000;
+    saved.ShowInHighScores = false;
+    saved.ShowInstructions = false;
+    saved.MaxEpisod = 1;
+    saved.CurrentEpisod = 2;  // a full save raises MaxEpisod to it
+    saved.CurrentLevel = 5;
+    saved.HintsShown = {0, 4, 6};
+    saved.SpeedPlay = 0.4567;
+    saved.Kostums = {2, 1, 1};
+    saved.Cur = 2;
+    saved.UpdateObjects = {{0, 3}, {}, {7}};
+    ASSERT_EQ(file.SavePlayerState(saved, TSaveMode::Full), TProfileResult::Done);
+    EXPECT_EQ(saved.MaxEpisod, 2);
+    // The file is scrambled, with lists ending in a space and "." in the real.
+    EXPECT_FALSE(ReadText(PlayersPath()).starts_with("<PlayersListXML"));
+    const std::string plain = PlainText();
+    EXPECT_NE(plain.find("<EpisodeScore>1 2 3 4 5 6 7 8 </EpisodeScore>"), std::string::npos) << plain;
+    EXPECT_NE(plain.find("<SpeedPlay>0.46</SpeedPlay>"), std::string::npos);
+    EXPECT_NE(plain.find("<Kostums Cur=\"2\">2 1 1 </Kostums>"), std::string::npos);
+    // The other profile is untouched.
+    EXPECT_NE(plain.find("<Player Name=\"Boris\" />"), std::string::npos);
+
+    TPlayer loaded;
+    ASSERT_EQ(file.SelectPlayer(loaded, "Anna"), TProfileResult::Done);
+    EXPECT_EQ(loaded.Name, "Anna");
+    EXPECT_EQ(loaded.WinGame, saved.WinGame);
+    EXPECT_EQ(loaded.CurrentScore, saved.CurrentScore);
+    EXPECT_EQ(loaded.TotalScore, saved.TotalScore);
+    EXPECT_EQ(loaded.EpisodeScore, saved.EpisodeScore);
+    EXPECT_EQ(loaded.WinEpisode, saved.WinEpisode);
+    EXPECT_EQ(loaded.BagsCount, 3);
+    EXPECT_EQ(loaded.GreatCount, 4);
+    EXPECT_EQ(loaded.ExelentCount, 5);
+    EXPECT_EQ(loaded.IncredibleCount, 6);
+    EXPECT_EQ(loaded.FantasticCount, 7);
+    EXPECT_TRUE(loaded.NoMinus10);
+    EXPECT_EQ(loaded.ExtraExpertGoal, 17);
+    EXPECT_EQ(loaded.NoBy, -1);
+    EXPECT_EQ(loaded.ChooseInterior, 1);
+    EXPECT_EQ(loaded.PrevScore, 1000);
+    EXPECT_FALSE(loaded.ShowInHighScores);
+    EXPECT_FALSE(loaded.ShowInstructions);
+    EXPECT_EQ(loaded.MaxEpisod, 2);
+    EXPECT_EQ(loaded.CurrentEpisod, 2);
+    EXPECT_EQ(loaded.CurrentLevel, 5);
+    EXPECT_EQ(loaded.HintsShown, saved.HintsShown);
+    EXPECT_DOUBLE_EQ(loaded.SpeedPlay, 0.46);  // two decimals
+    EXPECT_EQ(loaded.Kostums, saved.Kostums);
+    EXPECT_EQ(loaded.Cur, 2);
+    EXPECT_EQ(loaded.UpdateObjects, saved.UpdateObjects);
+
+}
+
+TEST_F(PlayersFileTest, DebugModeWritesPlainTextAndBothFormsLoad)
+{
+    file.WritePlain = true;
+    CreateTwo();
+    const std::string text = ReadText(PlayersPath());
+    EXPECT_TRUE(text.starts_with("<PlayersListXML CurrentPlayer=\"0\">\r\n")) << text;
+    ASSERT_EQ(file.LoadPlayer(player), TLoadResult::Loaded);
+    EXPECT_EQ(player.Name, "Anna");
+
+    file.WritePlain = false;
+    ASSERT_EQ(file.SavePlayerState(player, TSaveMode::Rewrite), TProfileResult::Done);
+    EXPECT_NE(ReadText(PlayersPath()), text);
+    ASSERT_EQ(file.LoadPlayer(player), TLoadResult::Loaded);
+    EXPECT_EQ(player.Name, "Anna");
+}
+
+TEST_F(PlayersFileTest, HandEditedPlainFileLoadsAndIsWrittenBackScrambled)
+{
+    WriteText(PlayersPath(),
+              "<PlayersListXML CurrentPlayer=\"1\">\r\n"
+              "\t<Player Name=\"Anna\" />\r\n"
+              "\t<Player Name=\"Zo\xC3\xAB\">\r\n"
+              "\t\t<CurrentState>\r\n"
+              "\t\t\t<CurrentScore>350</CurrentScore>\r\n"
+              "\t\t\t<SpeedPlay>1,50</SpeedPlay>\r\n"
+              "\t\t\t<EpisodeScore>1 2 3 4 5 6 7 8 9 10 </EpisodeScore>\r\n"
+              "\t\t\t<Kostums>2 2 2 2</Kostums>\r\n"
+              "\t\t\t<CurrentLevel>3abc</CurrentLevel>\r\n"
+              "\t\t\t<WinGame>true</WinGame>\r\n"
+              "\t\t</CurrentState>\r\n"
+              "\t</Player>\r\n"
+              "</PlayersListXML>\r\n");
+    ASSERT_EQ(file.LoadPlayer(player), TLoadResult::Loaded);
+    EXPECT_EQ(player.Name, "Zo\xC3\xAB");
+    EXPECT_EQ(player.CurrentScore, 350);
+    EXPECT_DOUBLE_EQ(player.SpeedPlay, 1.5);  // a comma from another number format
+    EXPECT_EQ(player.EpisodeScore, (std::array<int32_t, 8>{1, 2, 3, 4, 5, 6, 7, 8}));
+    EXPECT_EQ(player.Kostums, (std::array<int32_t, 3>{2, 2, 2}));
+    EXPECT_EQ(player.Cur, 1);  // Kostums without Cur
+    EXPECT_EQ(player.CurrentLevel, 3);
+    EXPECT_TRUE(player.WinGame);
+    ASSERT_EQ(file.SavePlayerState(player, TSaveMode::Full), TProfileResult::Done);
+    EXPECT_FALSE(ReadText(PlayersPath()).starts_with("<PlayersListXML"));
+}
+
+TEST_F(PlayersFileTest, SpeedPlayIsNeverBelowItsMinimum)
+{
+    struct TCase {
+        const char* Stored;
+        double Loaded;
+    } cases[] = {{"0.05", 0.2}, {"1.50", 1.5}, {"0,35", 0.35}, {"abc", 0.2}, {"-3", 0.2}, {"2.5x", 2.5}, {"nan", 0.2}};
+    for (const TCase& c : cases) {
+        WriteText(PlayersPath(), std::string("<PlayersListXML CurrentPlayer=\"0\">\r\n<Player Name=\"A\">"
+                                             "<CurrentState><SpeedPlay>") +
+                                     c.Stored + "</SpeedPlay></CurrentState></Player></PlayersListXML>\r\n");
+        ASSERT_EQ(file.LoadPlayer(player), TLoadResult::Loaded) << c.Stored;
+        EXPECT_DOUBLE_EQ(player.SpeedPlay, c.Loaded) << c.Stored;
+    }
+}
+
+TEST_F(PlayersFileTest, CurrentPlayerIndexIsChecked)
+{
+    struct TCase {
+        const char* Attribute;
+        TLoadResult Result;
+        const char* Name;
+    } cases[] = {
+        {" CurrentPlayer=\"5\"", TLoadResult::Loaded, "A"},   // beyond the list: the first profile
+        {" CurrentPlayer=\"1\"", TLoadResult::Loaded, "B"},
+        {" CurrentPlayer=\"-7\"", TLoadResult::Loaded, "A"},  // nonsense below -1 as well
+        {" CurrentPlayer=\"-1\"", TLoadResult::AskName, ""},
+        {"", TLoadResult::AskName, ""},
+    };
+    for (const TCase& c : cases) {
+        WriteText(PlayersPath(), std::string("<PlayersListXML") + c.Attribute +
+                                     ">\r\n<Player Name=\"A\" />\r\n<Player Name=\"B\" />\r\n</PlayersListXML>\r\n");
+        player.Name = "old";
+        EXPECT_EQ(file.LoadPlayer(player), c.Result) << c.Attribute;
+        EXPECT_EQ(player.Name, c.Name) << c.Attribute;
+    }
+    EXPECT_EQ(widgets.Last("WYourName_EYourName", "Caption"), "");
+}
+
+// A damaged file must never cost the player their profiles: it is kept under a dated
+// name, the game goes on as if there were no file, and the next profile starts a new one.
+TEST_F(PlayersFileTest, DamagedFileIsMovedAsideNeverDeleted)
+{
+    const std::string damaged[] = {
+        std::string("\x01\x02garbage\x00\xFF", 12),                                       // scrambled noise
+        "<PlayersListXML CurrentPlayer=\"0\">\n<Player Name=\"A\" />\n</PlayersListXML>\n",  // LF line ends
+        "",                                                                                 // truncated to nothing
+        "<Something>\r\n</Something>\r\n",                                                  // a foreign file
+    };
+    for (const std::string& text : damaged) {
+        TScratchFolder scratch;
+        TCapturedLogs captured;
+        TPlayersFile profiles(scratch.Path, captured.game, widgets, episods, shop);
+        profiles.DateStamp = [] { return std::string("20240102-030405"); };
+        WriteText(scratch.Path / "players.dat", text);
+        TPlayer p;
+        p.Name = "Anna";
+        EXPECT_EQ(profiles.LoadPlayer(p), TLoadResult::SetAside);
+        EXPECT_TRUE(p.Name.empty());
+        EXPECT_TRUE(p.NoPlayersFile);
+        EXPECT_EQ(scratch.Files(), std::vector<std::string>{"players.dat.bad-20240102-030405"});
+        EXPECT_EQ(ReadText(scratch.Path / "players.dat.bad-20240102-030405"), text);
+        ASSERT_EQ(captured.GameLines.size(), 1u);
+        EXPECT_TRUE(captured.GameLines[0].starts_with("Error LoadPlayer: \"players.dat\" "));
+        EXPECT_NE(captured.GameLines[0].find("players.dat.bad-20240102-030405"), std::string::npos);
+
+        // A second damaged file on the same second gets a name of its own.
+        WriteText(scratch.Path / "players.dat", text);
+        EXPECT_EQ(profiles.LoadPlayer(p), TLoadResult::SetAside);
+        EXPECT_EQ(scratch.Files(), (std::vector<std::string>{"players.dat.bad-20240102-030405",
+                                                            "players.dat.bad-20240102-030405-2"}));
+    }
+}
+
+TEST_F(PlayersFileTest, OtherOperationsOnADamagedFileFailWithTheErrorChain)
+{
+    WriteText(PlayersPath(), "");
+    EXPECT_EQ(file.AddNewPlayer("Anna"), TProfileResult::Failed);
+    EXPECT_EQ(logs.EngineLines,
+              (std::vector<std::string>{" XML file does not has tags!", "Exception error in TQelGameEngine.AddNewPlayer!"}));
+    EXPECT_EQ(ReadText(PlayersPath()), "");
+}
+
+TEST_F(PlayersFileTest, NamesFullOfXmlCharactersSurviveEveryOperation)
+{
+    const std::string nasty = "Q\"uo<te> & \"Co\" &amp; ;";
+    const std::string renamed = "Z\xC3\xAB>\"";
+    player.Name = nasty;
+    ASSERT_EQ(file.MakeNewPlayersFile(player), TProfileResult::Done);
+    ASSERT_EQ(file.AddNewPlayer("Other"), TProfileResult::Done);
+    EXPECT_EQ(file.AddNewPlayer(nasty), TProfileResult::NameTaken);
+
+    player = TPlayer{};
+    ASSERT_EQ(file.LoadPlayer(player), TLoadResult::Loaded);
+    EXPECT_EQ(player.Name, nasty);
+    player.CurrentScore = 77;
+    ASSERT_EQ(file.SavePlayerState(player, TSaveMode::Full), TProfileResult::Done);  // found by its name
+    ASSERT_EQ(file.SelectPlayer(player, "Other"), TProfileResult::Done);
+    ASSERT_EQ(file.SelectPlayer(player, nasty), TProfileResult::Done);
+    EXPECT_EQ(player.CurrentScore, 77);
+
+    ASSERT_EQ(file.RenamePlayer(player, renamed), TProfileResult::Done);
+    EXPECT_EQ(player.Name, renamed);
+    EXPECT_EQ(player.CurrentScore, 77);
+    TPlayersGrid grid = file.FillPlayersGrid();
+    ASSERT_EQ(grid.Rows.size(), 2u);
+    EXPECT_EQ(grid.Rows[0].Name, renamed);
+    EXPECT_EQ(grid.Rows[0].Cell, "Text=\"Z\xC3\xAB>''\";");
+    ASSERT_EQ(file.DeletePlayer(player, renamed), TProfileResult::Done);
+    EXPECT_EQ(file.FillPlayersGrid().Rows.size(), 1u);
+}
+
+TEST_F(PlayersFileTest, AddingSelectingAndRenaming)
+{
+    CreateTwo();
+    EXPECT_EQ(file.AddNewPlayer("Anna"), TProfileResult::NameTaken);
+    EXPECT_EQ(file.AddNewPlayer(""), TProfileResult::EmptyName);
+    ASSERT_EQ(file.LoadPlayer(player), TLoadResult::Loaded);
+    EXPECT_EQ(player.Name, "Anna");  // adding does not change the current profile
+
+    ASSERT_EQ(file.SelectPlayer(player, "Boris"), TProfileResult::Done);
+    EXPECT_EQ(player.Name, "Boris");
+    EXPECT_NE(PlainText().find("CurrentPlayer=\"1\""), std::string::npos);
+    EXPECT_EQ(widgets.Last("WTitle_LWelcome", "Caption"), "Welcome, Boris");
+
+    // An unknown name leaves the current profile as it was.
+    EXPECT_EQ(file.SelectPlayer(player, "Nobody"), TProfileResult::NoProfile);
+    EXPECT_EQ(player.Name, "Boris");
+
+    const std::string before = ReadText(PlayersPath());
+    EXPECT_EQ(file.RenamePlayer(player, "Anna"), TProfileResult::NameTaken);
+    EXPECT_EQ(ReadText(PlayersPath()), before);
+    EXPECT_EQ(file.RenamePlayer(player, "Bob"), TProfileResult::Done);
+    EXPECT_EQ(player.Name, "Bob");
+    EXPECT_EQ(file.FillPlayersGrid().Rows[1].Name, "Bob");
+}
+
+TEST_F(PlayersFileTest, Deleting)
+{
+    CreateTwo();
+    ASSERT_EQ(file.SelectPlayer(player, "Boris"), TProfileResult::Done);
+    // Deleting another profile keeps the current name; the first profile becomes current.
+    ASSERT_EQ(file.DeletePlayer(player, "Anna"), TProfileResult::Done);
+    EXPECT_EQ(player.Name, "Boris");
+    EXPECT_NE(PlainText().find("CurrentPlayer=\"0\""), std::string::npos);
+    EXPECT_EQ(file.DeletePlayer(player, "Nobody"), TProfileResult::NoProfile);
+    // Deleting the only profile clears the name; the title then asks for one.
+    ASSERT_EQ(file.DeletePlayer(player, "Boris"), TProfileResult::Done);
+    EXPECT_TRUE(player.Name.empty());
+    EXPECT_EQ(file.LoadPlayer(player), TLoadResult::AskName);
+}
+
+TEST_F(PlayersFileTest, PartialSavesTouchOnlyTheirValue)
+{
+    CreateTwo();
+    ASSERT_EQ(file.LoadPlayer(player), TLoadResult::Loaded);
+    player.CurrentScore = 500;
+    ASSERT_EQ(file.SavePlayerState(player, TSaveMode::Full), TProfileResult::Done);
+
+    player.CurrentScore = 1;  // not saved by the partial modes
+    player.ShowInstructions = false;
+    player.Kostums = {2, 1, 1};
+    player.Cur = 2;
+    ASSERT_EQ(file.SavePlayerState(player, TSaveMode::Instructions), TProfileResult::Done);
+    ASSERT_EQ(file.SavePlayerState(player, TSaveMode::Outfits), TProfileResult::Done);
+    TPlayer loaded;
+    ASSERT_EQ(file.LoadPlayer(loaded), TLoadResult::Loaded);
+    EXPECT_EQ(loaded.CurrentScore, 500);
+    EXPECT_FALSE(loaded.ShowInstructions);
+    EXPECT_EQ(loaded.Kostums, player.Kostums);
+    EXPECT_EQ(loaded.Cur, 2);
+
+    // A name the file does not hold only rewrites it.
+    TPlayer stranger;
+    stranger.Name = "Stranger";
+    EXPECT_EQ(file.SavePlayerState(stranger, TSaveMode::Full), TProfileResult::NoProfile);
+    EXPECT_EQ(PlainText().find("Stranger"), std::string::npos);
+}
+
+TEST_F(PlayersFileTest, NewProfileFileNeverReplacesExistingProfiles)
+{
+    CreateTwo();
+    ASSERT_EQ(file.SavePlayerState(player, TSaveMode::Full), TProfileResult::Done);
+    TPlayer newcomer;
+    newcomer.Name = "Carla";
+    ASSERT_EQ(file.MakeNewPlayersFile(newcomer), TProfileResult::Done);
+    TPlayersGrid grid = file.FillPlayersGrid();
+    ASSERT_EQ(grid.Rows.size(), 3u);
+    EXPECT_EQ(grid.Selected, 2);
+    newcomer.Name = "Anna";
+    ASSERT_EQ(file.MakeNewPlayersFile(newcomer), TProfileResult::Done);
+    EXPECT_EQ(file.FillPlayersGrid().Rows.size(), 3u);
+    EXPECT_EQ(file.FillPlayersGrid().Selected, 0);
+}
+
+TEST_F(PlayersFileTest, OneFileWhateverLetterCaseItWasWrittenIn)
+{
+    // A profile file copied from a system that wrote "Players.dat".
+    player.Name = "Anna";
+    ASSERT_EQ(file.MakeNewPlayersFile(player), TProfileResult::Done);
+    fs::rename(PlayersPath(), folder.Path / "Players.dat");
+    ASSERT_EQ(file.AddNewPlayer("Boris"), TProfileResult::Done);
+    EXPECT_EQ(folder.Files(), std::vector<std::string>{"Players.dat"});
+    EXPECT_EQ(file.FillPlayersGrid().Rows.size(), 2u);
+}
+
+TEST_F(PlayersFileTest, GridRowsAndTheirLabels)
+{
+    WriteText(PlayersPath(), "<PlayersListXML CurrentPlayer=\"1\">\r\n"
+                             "<Player Name=\"A\"><CurrentState><CurrentLevel>2</CurrentLevel>"
+                             "<CurrentEpisod>4</CurrentEpisod><CurrentScore>310</CurrentScore></CurrentState></Player>\r\n"
+                             "<Player Name=\"B\" />\r\n"
+                             "<Player Name=\"C\"><CurrentState><CurrentLevel>5</CurrentLevel></CurrentState></Player>\r\n"
+                             "</PlayersListXML>\r\n");
+    TPlayersGrid grid = file.FillPlayersGrid();
+    ASSERT_EQ(grid.Rows.size(), 3u);
+    EXPECT_EQ(grid.Selected, 1);
+    EXPECT_EQ(grid.Rows[0].DayCaption, "Wednesday");
+    EXPECT_EQ(grid.Rows[0].ShopName, "Shop 5");
+    EXPECT_EQ(grid.Rows[0].Score, "310");
+    EXPECT_EQ(grid.Rows[1].DayCaption, "Day 1");
+    EXPECT_EQ(grid.Rows[1].ShopName, "The first shop");
+    EXPECT_EQ(grid.Rows[1].Score, "0");
+    EXPECT_EQ(grid.Rows[2].ShopName, "The first shop");  // without its episode
+
+    file.ShowPlayerRow(grid.Rows[0]);
+    EXPECT_EQ(widgets.Last("WChangePlayer_LLevelCount", "Caption"), "Wednesday");
+    EXPECT_EQ(widgets.Last("WChangePlayer_LShopName", "Caption"), "Shop 5");
+    EXPECT_EQ(widgets.Last("WChangePlayer_LScoreCount", "Caption"), "$310");
+}
+
+// Progress read from the file picks episodes and levels; once the episodes are known it
+// is kept inside them.
+TEST_F(PlayersFileTest, ProgressIndicesAreKeptInsideTheEpisodes)
+{
+    TListedGameTables tables;
+    ASSERT_TRUE(episods.LoadEpisodsText("<Episods><E><Levels><L Name=\"a.xml\" /><L Name=\"b.xml\" /></Levels></E>"
+                                        "<E><Levels><L Name=\"c.xml\" /></Levels></E></Episods>",
+                                        tables, shop, true, logs.game));
+    WriteText(PlayersPath(), "<PlayersListXML CurrentPlayer=\"0\">\r\n<Player Name=\"A\"><CurrentState>"
+                             "<MaxEpisod>99</MaxEpisod><CurrentEpisod>-4</CurrentEpisod><CurrentLevel>7</CurrentLevel>"
+                             "</CurrentState></Player>\r\n</PlayersListXML>\r\n");
+    ASSERT_EQ(file.LoadPlayer(player), TLoadResult::Loaded);
+    EXPECT_EQ(player.MaxEpisod, 1);
+    EXPECT_EQ(player.CurrentEpisod, 0);
+    EXPECT_EQ(player.CurrentLevel, 1);
+}
+
+}  // namespace
