@@ -1,0 +1,141 @@
+// One frame of the main window: tick, compose, present.
+#include "app/QelGameEngine.h"
+
+#include "foundation/Clock.h"
+#include "foundation/QelBaseClasses.h"
+#include "graphics/Display.h"
+#include "graphics/SurfEngine.h"
+#include "platform/GameWindow.h"
+
+#include <algorithm>
+
+namespace {
+
+// Frames are counted over at least this long before the rate is taken.
+constexpr int64_t kFpsSampleMs = 1000;
+// The game's own cursor appears this long after the splash screen starts.
+constexpr int64_t kCursorDelayMs = 1300;
+
+}  // namespace
+
+void TQelGameEngine::AppIdle()
+{
+    FrameTime = clock_.NowMs();
+    if (!displayReady_)
+        return;
+    try {
+        TickTaimer(FrameTime);
+        MakeRedrawRectsFromGrid();
+        DrawMemorySurface();
+        PresentFrame(Options.IsFullScreen() ? "Exception error in QelGameEngine.AppIdle! Fullscreen mode on."
+                                            : "Exception error in QelGameEngine.AppIdle! Fullscreen mode off.");
+        Mouse.PrevX = Mouse.X;
+        Mouse.PrevY = Mouse.Y;
+        redrawGrid_.ClearFrameLists();
+        if (FrameTime - Stats.LastSample > kFpsSampleMs) {
+            Stats.CurrentFPS = Stats.FrameCounter;
+            Stats.FrameCounter = 0;
+            Stats.LastSample = FrameTime;
+        }
+    } catch (...) {
+        WriteLog("Error AppIdle");
+    }
+}
+
+void TQelGameEngine::TickTaimer(int64_t now)
+{
+    try {
+        // The interface engine's tick, then the screen effects' and the music's, join here.
+        if (Deadlines.LevelCompleteModeAt > 0 && Deadlines.LevelCompleteModeAt < now) {
+            ScreenMode = TScreenMode::smLevelComplete;
+            Deadlines.LevelCompleteModeAt = 0;
+        }
+        for (size_t i = DelayedLabels.size(); i-- > 0;) {
+            if (DelayedLabels[i].Time < now) {
+                const std::string name = DelayedLabels[i].Name;
+                DelayedLabels.erase(DelayedLabels.begin() + static_cast<ptrdiff_t>(i));
+                ShowDelayedLabel(name);
+            }
+        }
+        if (IScreen* screen = screens_.Find(ScreenMode))
+            screen->Tick(now);
+    } catch (...) {
+        WriteLog("Error TickTaimer");
+    }
+}
+
+void TQelGameEngine::ShowDelayedLabel(const std::string& /*name*/)
+{
+    // The interface engine makes the label of that name visible, when it exists.
+}
+
+void TQelGameEngine::MarkWholeScreen()
+{
+    // A mark of 2: copied in this frame and the next, like any change.
+    redrawGrid_.SetRedrawGrid(2);
+}
+
+void TQelGameEngine::MakeRedrawRectsFromGrid()
+{
+    redrawGrid_.MakeRedrawRectsFromGrid();
+}
+
+void TQelGameEngine::DrawMemorySurface()
+{
+    try {
+        if (FrameTime < Deadlines.FullRedrawUntil)
+            MarkWholeScreen();
+        // The cursor's old and new areas are marked here once the cursor picture exists.
+        if (IScreen* screen = screens_.Find(ScreenMode)) {
+            screen->Draw();
+        } else if (surfEngine_->IndexOfSurface("BackGround") >= 0) {
+            // Modes without layers of their own show the background whole, with the
+            // splash effects on it once effects exist.
+            surfEngine_->DrawSurface("BackGround", "MemorySurface", 0, 0);
+        }
+        // The debug overlays, the demo cursor and the game's cursor picture follow once
+        // the fonts and the pictures exist.
+        UpdateSystemCursor();
+        ++Stats.FrameCounter;
+    } catch (...) {
+        WriteLog("Error DrawMemorySurface");
+    }
+}
+
+void TQelGameEngine::UpdateSystemCursor()
+{
+    if (FrameTime - Deadlines.SplashStartTime <= kCursorDelayMs || FrameTime <= Deadlines.CursorHiddenUntil)
+        return;
+    // Full screen draws the game's own cursor picture; a window keeps the system's arrow.
+    const bool show = !Options.IsFullScreen();
+    if (systemCursorShown_ != show) {
+        window_->ShowSystemCursor(show);
+        systemCursorShown_ = show;
+    }
+}
+
+void TQelGameEngine::PresentFrame(const char* failure)
+{
+    try {
+        surfEngine_->BlitRects(*display_, "MemorySurface", redrawGrid_.RedrawRects());
+    } catch (...) {
+        throw TQelException(failure);
+    }
+}
+
+void TQelGameEngine::FormPaint()
+{
+    if (!displayReady_)
+        return;
+    try {
+        MarkWholeScreen();
+        MakeRedrawRectsFromGrid();
+        DrawMemorySurface();
+        PresentFrame("Exception error in TQelGameEngine.FormPaint");
+        Mouse.PrevX = Mouse.X;
+        Mouse.PrevY = Mouse.Y;
+        redrawGrid_.ClearFrameLists();
+    } catch (...) {
+        WriteLog("Exception error in TQelGameEngine.FormPaint");
+    }
+}

@@ -1,0 +1,355 @@
+// The main window's start-up, options, logs, activation and shutdown.
+#include "app/QelGameEngine.h"
+
+#include "app/LogHeader.h"
+#include "audio/AudioLibrary.h"
+#include "foundation/Clock.h"
+#include "foundation/DataSource.h"
+#include "foundation/Files.h"
+#include "foundation/QelBaseClasses.h"
+#include "foundation/QelLog.h"
+#include "foundation/Services.h"
+#include "foundation/Text.h"
+#include "graphics/Display.h"
+#include "graphics/SurfEngine.h"
+#include "platform/GameWindow.h"
+#include "platform/IniFile.h"
+#include "platform/SystemInfo.h"
+
+#include <unistd.h>
+
+#include <ctime>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kEngineLogName = "QelInterface.log";
+constexpr const char* kArchiveName = "game.zxc";
+constexpr int kAudioFrequency = 44100;
+// The cosmetic stream starts elsewhere than the gameplay stream, still fixed by the seed.
+constexpr uint32_t kCosmeticSeedMix = 0x9E3779B9u;
+
+bool IsWritableFolder(const fs::path& folder)
+{
+    return !folder.empty() && ::access(folder.c_str(), W_OK) == 0;
+}
+
+// The audio library's version with the sign of the number ignored.
+uint32_t VersionMagnitude(uint32_t version)
+{
+    const int32_t asSigned = static_cast<int32_t>(version);
+    return asSigned < 0 ? static_cast<uint32_t>(-static_cast<int64_t>(asSigned)) : version;
+}
+
+}  // namespace
+
+TQelGameEngine::TQelGameEngine(const TPlatformServices& platform, TSetup setup)
+    : clock_(*platform.Clock),
+      display_(platform.Display),
+      window_(platform.Window),
+      audio_(platform.Audio),
+      messageBox_(platform.MessageBox),
+      setup_(std::move(setup))
+{
+    StartUp();
+}
+
+TQelGameEngine::~TQelGameEngine()
+{
+    SaveOptions();
+    // The fixed order of release: surface engine and display objects, archive and resource
+    // list, screen effects and loaded image names, sounds and the audio library, string
+    // lists, interface engine, font engine. The engines still to come take their places.
+    displayReady_ = false;
+    surfEngine_.reset();
+    data_.reset();
+    audio_->Stop();
+    audio_->Free();
+    if (EngineLog() == engineLog_.get())
+        SetEngineLog(nullptr);
+}
+
+void TQelGameEngine::StartUp()
+{
+    // The client area is the display's 800 x 600 frame; errors that reach the application
+    // come to ShowApplicationError through the program entry.
+    CreateEngineLog();
+    // Bound to the display's real format once the display exists.
+    surfEngine_ = std::make_unique<TSurfEngine>(TDisplayFormat::Bgr32(), kScreenHeight, kScreenWidth);
+    ProgramFolder = UserFolder = setup_.ProgramFolder;
+    FindUserFolder();
+    ReadStartOptions();
+
+    // The start time is the base of the game log's stamps: the log opens now.
+    StartTime = clock_.NowMs();
+    Stats.LastSample = StartTime;
+    gameLog_ = std::make_unique<TGameLog>(UserFolder, clock_);
+    surfEngine_->SetGameLog(gameLog_.get());
+    for (const std::string& message : earlyLog_)
+        gameLog_->WriteLog(message);
+    earlyLog_.clear();
+    GameRandom.Seed(setup_.Seed);
+    CosmeticRandom.Seed(setup_.Seed ^ kCosmeticSeedMix);
+    // The surface engine's resource list over the program folder joins here.
+
+    WriteLogHeader();
+    LoadOptions();
+    if (Options.IsDebugMode())
+        gameLog_->SetDebugBox(messageBox_);
+
+    try {
+        StartAudio();
+        OpenGameData();
+        LoadSoundLists();
+        LoadFontsAndInterface();
+        ApplyWindowStyle();
+    } catch (const std::exception& e) {
+        ShowApplicationError(e.what());
+    }
+}
+
+void TQelGameEngine::CreateEngineLog()
+{
+    // An installed program's folder is usually read-only; the player's folder takes the
+    // engine log then.
+    fs::path folder = setup_.ProgramFolder;
+    if (!IsWritableFolder(folder) && !setup_.UserFolder.empty())
+        folder = setup_.UserFolder;
+    engineLog_ = std::make_unique<TQelLog>(folder.empty() ? fs::path() : folder / kEngineLogName, clock_, true);
+    engineLog_->Enabled = true;
+    SetEngineLog(engineLog_.get());
+}
+
+void TQelGameEngine::FindUserFolder()
+{
+    bool found = false;
+    if (!setup_.UserFolder.empty()) {
+        std::error_code ec;
+        fs::create_directories(setup_.UserFolder, ec);
+        if (fs::is_directory(setup_.UserFolder, ec)) {
+            UserFolder = setup_.UserFolder;
+            found = true;
+        }
+    }
+    // A first run: the options shipped beside the program become the player's.
+    if (found && !fs::exists(UserFolder / kOptionsFileName)) {
+        LoadOptions(ProgramFolder);
+        SaveOptions();
+    }
+}
+
+void TQelGameEngine::ReadStartOptions()
+{
+    LoadOptions(UserFolder);
+    if (Options.Version != kGameVersion) {
+        // Options of another version are replaced by the shipped ones.
+        LoadOptions(ProgramFolder);
+        Options.Version = kGameVersion;
+        SaveOptions();
+    }
+}
+
+void TQelGameEngine::WriteLogHeader()
+{
+    std::time_t now = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&now, &local);
+    TMachineFacts machine{GetOSVersionText(), GetProcessorName(), TotalMemoryMb()};
+    for (const std::string& line : LogHeaderLines(local, machine))
+        WriteLog(line);
+}
+
+void TQelGameEngine::StartAudio()
+{
+    QelGuardMessage("Bass init error.", [&] {
+        const uint32_t version = VersionMagnitude(audio_->GetVersion());
+        SoundAvailable = version == kAudioLibraryVersion;
+        // The system's own volume is left alone: opening the device never changes it.
+        if (SoundAvailable && !audio_->Init(kAudioFrequency))
+            SoundAvailable = false;
+        if (SoundAvailable)
+            audio_->Start();
+        WriteLog("Bass init Ok...");
+    });
+}
+
+void TQelGameEngine::OpenGameData()
+{
+    if (setup_.DataFolder)
+        data_ = std::make_unique<TDataSource>(*setup_.DataFolder);
+    else if (Options.FromFileFolder)
+        data_ = std::make_unique<TDataSource>(std::make_unique<TFileFolder>(ProgramFolder / kArchiveName));
+    else
+        data_ = std::make_unique<TDataSource>(Options.DataFolder(ProgramFolder));
+}
+
+void TQelGameEngine::LoadSoundLists()
+{
+    // The sound list scans ProgramFolder + "Sounds" here, then the game data.
+    WriteLog("Sounds Loaded Start...");
+    WriteLog("Sounds Loaded Ok...");
+}
+
+void TQelGameEngine::LoadFontsAndInterface()
+{
+    // The font engine loads "QelUnicode.xml", "Artistik.xml", "ArtistikDigits.xml",
+    // "ComicSansMS_24.xml" and "ComicSansMS_29.xml" here; the interface engine then loads
+    // "Glimmora.li", reports, and takes the language setting.
+    WriteLog("Qel Font Loaded Ok...");
+    WriteLog("Qel Interface Loaded Ok...");
+}
+
+void TQelGameEngine::ApplyWindowStyle()
+{
+    // Full screen has no place to keep; the display mode makes the window cover the screen.
+    if (!Options.IsFullScreen())
+        window_->PlaceWindow(Options.WindowModeX, Options.WindowModeY);
+}
+
+bool TQelGameEngine::SetUpDisplay()
+{
+    // The depth asked for, else 16 bits; a display that cannot do either ends the program.
+    for (int bits : {Options.BitsPerPixel, 16}) {
+        std::string error;
+        bool ok = false;
+        try {
+            ok = display_->SetMode(Options.IsFullScreen(), bits, &error);
+        } catch (const std::exception& e) {
+            error = e.what();
+        }
+        if (ok) {
+            displayReady_ = true;
+            BindSurfEngineToDisplay();
+            systemCursorShown_.reset();
+            MarkWholeScreen();
+            return true;
+        }
+        WriteLog(error);
+    }
+    displayReady_ = false;
+    WriteLog("Error in init DirectX mode FullScreen=" + IntToStr(Options.FullScreenMode));
+    Terminate(1);
+    return false;
+}
+
+void TQelGameEngine::BindSurfEngineToDisplay()
+{
+    // Pictures live in system memory and survive a switch between window and full
+    // screen; only another depth needs them in the new pixel format.
+    const TDisplayFormat format = TDisplayFormat::ForDepth(display_->BitsPerPixel());
+    if (surfEngine_->Format().BitCount == format.BitCount)
+        return;
+    surfEngine_->ChangeDisplayFormat(format);
+    if (data_)
+        surfEngine_->ReinitSurfaces(*data_, ProgramFolder, "", kScreenHeight, kScreenWidth);
+}
+
+void TQelGameEngine::CreateMemorySurfaces()
+{
+    for (const char* name : {"MemorySurface", "BackGround", "MainBackGround", "MemoryBuferAdd"})
+        if (surfEngine_->IndexOfSurface(name) < 0)
+            surfEngine_->NewSurface(name, kScreenWidth, kScreenHeight);
+}
+
+void TQelGameEngine::RunLoadingSequence()
+{
+    if (!SetUpDisplay())
+        return;
+    CreateMemorySurfaces();
+    // Loading every picture, table and screen behind the progress screens joins here.
+    ScreenMode = TScreenMode::smSplash;
+    Deadlines.SplashStartTime = clock_.NowMs();
+}
+
+void TQelGameEngine::FormActivate()
+{
+    const int64_t now = clock_.NowMs();
+    if (!firstActivationDone_) {
+        firstActivationDone_ = true;
+        ActivatedAt = now;
+        RunLoadingSequence();
+        return;
+    }
+    if (active_)
+        return;
+    WriteLog("AppActivate");
+    WriteLog("WM_DIRECTXACTIVATE GetTickCount=" + IntToStr(now));
+    WriteLog("WM_DIRECTXACTIVATE Yes");
+    active_ = true;
+    if (SoundAvailable)
+        audio_->Start();
+    MarkWholeScreen();
+    systemCursorShown_.reset();
+    ActivatedAt = now;
+    WriteLog("TimeActivate " + IntToStr(now));
+}
+
+void TQelGameEngine::FormDeactivate()
+{
+    if (!active_ || !firstActivationDone_)
+        return;
+    WriteLog("AppDeActivate");
+    WriteLog("WM_DIRECTX_DE_ACTIVATE");
+    active_ = false;
+    if (SoundAvailable)
+        audio_->Pause();
+    window_->ShowSystemCursor(true);
+    systemCursorShown_ = true;
+    // Minimised rather than hidden: a hidden window cannot be brought back on many desktops.
+    if (Options.IsFullScreen())
+        window_->Minimize();
+    DeactivatedAt = clock_.NowMs();
+    WriteLog("TimeDeActivate " + IntToStr(DeactivatedAt));
+}
+
+void TQelGameEngine::FormClose()
+{
+    SaveOptions();
+    terminated_ = true;
+}
+
+void TQelGameEngine::Terminate(int exitCode)
+{
+    terminated_ = true;
+    exitCode_ = exitCode;
+}
+
+void TQelGameEngine::ShowApplicationError(const std::string& text)
+{
+    messageBox_->Show("Glimmora", text);
+}
+
+void TQelGameEngine::LoadOptions(const fs::path& folder)
+{
+    Options = ReadGameOptions(TIniFile::Load(folder / kOptionsFileName));
+}
+
+void TQelGameEngine::SaveOptions()
+{
+    const fs::path file = UserFolder / kOptionsFileName;
+    TIniFile ini = TIniFile::Load(file);
+    WriteGameOptions(Options, ini);
+    std::string error;
+    if (!ini.Save(file, &error))
+        WriteLog("Error SaveOptions: " + error);
+}
+
+void TQelGameEngine::WriteLog(const std::string& message, const std::string& fileName)
+{
+    if (gameLog_)
+        gameLog_->WriteLog(message, fileName);
+    else if (fileName.empty())
+        earlyLog_.push_back(message);  // the log opens once the user folder is known
+}
+
+bool TQelGameEngine::SaveMemorySurfacePng(const fs::path& file, std::string* error) const
+{
+    std::vector<uint8_t> png;
+    if (!surfEngine_ || !surfEngine_->SaveSurfaceToPng("MemorySurface", png)) {
+        if (error)
+            *error = "there is no composed frame to save";
+        return false;
+    }
+    return WriteFileAtomic(file, png, error);
+}

@@ -1,0 +1,210 @@
+// The main window: the one object that owns every engine of the game for the life of the
+// program. It runs the start-up, one frame per idle call (tick, compose, present), the
+// window's input and the shutdown; each screen's own work lives in its IScreen.
+#pragma once
+
+#include "app/GameOptions.h"
+#include "app/Screen.h"
+#include "app/ScreenMode.h"
+#include "foundation/Geometry.h"
+#include "foundation/Random.h"
+#include "graphics/RedrawGrid.h"
+#include "platform/InputEvent.h"
+#include "platform/Platform.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+class TDataSource;
+class TGameLog;
+class TQelLog;
+class TSurfEngine;
+
+// The timed actions the shell itself keeps, as times of the game clock; 0 or less means
+// "not set".
+struct TShellDeadlines {
+    int64_t FullRedrawUntil = 0;
+    int64_t LevelCompleteModeAt = 0;
+    int64_t ResultsShowAt = 0;
+    int64_t NextLevelStartAt = 0;
+    int64_t AskNameAt = 0;
+    int64_t SplashStartTime = 0;
+    int64_t CursorHiddenUntil = 0;
+    int64_t ShopHintAt = 0;
+};
+
+// A label of the interface that becomes visible once its time has passed. Kept by name:
+// an index would point at another widget once objects before it are deleted.
+struct TDelayedLabel {
+    std::string Name;
+    int64_t Time = 0;
+};
+
+struct TMouseState {
+    int32_t X = 0, Y = 0;          // this frame
+    int32_t PrevX = 0, PrevY = 0;  // the previous frame, whose cursor area is redrawn
+};
+
+struct TFrameStats {
+    int FrameCounter = 0;    // frames composed since the last sample
+    int CurrentFPS = 0;      // frames in the last whole second
+    int64_t LastSample = 0;  // time of the last sample
+};
+
+class TQelGameEngine {
+public:
+    struct TSetup {
+        std::filesystem::path ProgramFolder;
+        // The player's own folder; empty when the system has none (the program folder
+        // serves then).
+        std::filesystem::path UserFolder;
+        // Plain data files from here instead of the archive or the option's folder.
+        std::optional<std::filesystem::path> DataFolder;
+        uint32_t Seed = 1;
+    };
+
+    // Creates the window: every start-up step, in order. A step that fails shows its
+    // error in a message box and skips the rest, as the program did at its worst; the
+    // window lives on.
+    TQelGameEngine(const TPlatformServices& platform, TSetup setup);
+    // Saves the options and frees every engine in its fixed order.
+    ~TQelGameEngine();
+    TQelGameEngine(const TQelGameEngine&) = delete;
+    TQelGameEngine& operator=(const TQelGameEngine&) = delete;
+
+    // ---- The window's life -----------------------------------------------------------
+
+    // The window is shown and has the focus: the first time this sets up the display and
+    // runs the loading sequence; later it resumes after a deactivation.
+    void FormActivate();
+    // The window lost the focus: no frames run, sound pauses.
+    void FormDeactivate();
+    // The player closes the window: the options are saved and the program ends.
+    void FormClose();
+    bool IsActive() const { return active_; }
+    bool Terminated() const { return terminated_; }
+    int ExitCode() const { return exitCode_; }
+    // What the application does with an error that reached it: a message box.
+    void ShowApplicationError(const std::string& text);
+
+    // ---- Frames ------------------------------------------------------------------------
+
+    // One frame: FrameTime, TickTaimer, the redraw rectangles, DrawMemorySurface, the
+    // presentation. Errors are logged and the next frame runs normally.
+    void AppIdle();
+    void TickTaimer(int64_t now);
+    void MakeRedrawRectsFromGrid();
+    void DrawMemorySurface();
+    // The window must be drawn again whole (it was uncovered or resized).
+    void FormPaint();
+    // Everything on the screen is drawn and copied again in the coming frames.
+    void MarkWholeScreen();
+
+    // The composed frame, "MemorySurface", as a PNG file; false (error says why) when
+    // there is no frame or the file cannot be written.
+    bool SaveMemorySurfacePng(const std::filesystem::path& file, std::string* error) const;
+
+    // ---- Input -------------------------------------------------------------------------
+
+    // Window events and scripted input reach the same handlers.
+    void HandleInput(const TInputEvent& event);
+    void HandleWindowEvent(TWindowEvent event);
+    void FormMouseDown(TMouseButton button, uint32_t shift, int x, int y);
+    void FormMouseUp(TMouseButton button, uint32_t shift, int x, int y);
+    void FormMouseMove(uint32_t shift, int x, int y);
+    void FormMouseWheel(int delta, uint32_t shift, int x, int y);
+    void FormKeyDown(int32_t key, uint32_t shift);
+    void FormKeyPress(char16_t key);
+    // Full screen to window and back (Alt+Enter, the options window).
+    void ChangewindowMode();
+
+    // ---- Options and logs --------------------------------------------------------------
+
+    // Reads options.cfg of the folder into the options (defaults for what is missing).
+    void LoadOptions(const std::filesystem::path& folder);
+    void LoadOptions() { LoadOptions(UserFolder); }
+    // Writes every option into the user folder's options.cfg, through a temporary file.
+    void SaveOptions();
+    // A line of the game log (stamped), or of a side file of the user folder (as it
+    // stands). Never fails towards the caller.
+    void WriteLog(const std::string& message, const std::string& fileName = {});
+
+    TScreenTable& Screens() { return screens_; }
+    // The surface engine; every picture and work surface lives there.
+    TSurfEngine& SurfEngine() const { return *surfEngine_; }
+    TRedrawGrid& RedrawGrid() { return redrawGrid_; }
+    // The game data (archive or plain folder); null when it could not be opened.
+    TDataSource* Data() const { return data_.get(); }
+
+    // ---- State the screens share -------------------------------------------------------
+
+    TScreenMode ScreenMode = TScreenMode::smTitle;
+    TScreenMode PreviousScreenMode = TScreenMode::smTitle;
+    TScreenMode LevelKind = kStandardLevel;
+    int64_t FrameTime = 0;  // the game clock at the start of this frame
+    int64_t StartTime = 0;  // the game clock at start-up: the base of the log stamps
+    TFrameStats Stats;
+    TMouseState Mouse;
+    TShellDeadlines Deadlines;
+    std::vector<TDelayedLabel> DelayedLabels;
+    TGameOptions Options;
+    bool SoundAvailable = false;
+    bool FpsOverlay = false;   // debug: frames per second and the mouse position
+    bool GridOverlay = false;  // debug: the marked cells of the redraw grid
+    int64_t ActivatedAt = 0;
+    int64_t DeactivatedAt = 0;
+    // Gameplay draws come from the first stream, which demos replay; looks (particles,
+    // jitter) from the second, so a new sparkle never changes a replay.
+    TRandom GameRandom;
+    TRandom CosmeticRandom;
+    std::filesystem::path ProgramFolder;
+    std::filesystem::path UserFolder;
+
+private:
+    void StartUp();
+    void CreateEngineLog();
+    void FindUserFolder();
+    void ReadStartOptions();
+    void WriteLogHeader();
+    void StartAudio();
+    void OpenGameData();
+    void LoadSoundLists();
+    void LoadFontsAndInterface();
+    void ApplyWindowStyle();
+    bool SetUpDisplay();
+    void BindSurfEngineToDisplay();
+    void CreateMemorySurfaces();
+    void RunLoadingSequence();
+    void PresentFrame(const char* failure);
+    void ShowDelayedLabel(const std::string& name);
+    void UpdateSystemCursor();
+    void Terminate(int exitCode);
+
+    const IClock& clock_;
+    IQelDisplay* display_;
+    IGameWindow* window_;
+    IAudioLibrary* audio_;
+    IMessageBox* messageBox_;
+    TSetup setup_;
+
+    // Owned engines, in the order they are made. The fonts, the interface, the effects
+    // and the sounds join this list as they are built.
+    std::unique_ptr<TQelLog> engineLog_;
+    std::unique_ptr<TSurfEngine> surfEngine_;
+    std::unique_ptr<TGameLog> gameLog_;
+    std::unique_ptr<TDataSource> data_;
+    TRedrawGrid redrawGrid_;
+    std::vector<std::string> earlyLog_;
+
+    TScreenTable screens_;
+    bool displayReady_ = false;
+    bool firstActivationDone_ = false;
+    bool active_ = true;
+    bool terminated_ = false;
+    int exitCode_ = 0;
+    std::optional<bool> systemCursorShown_;
+};

@@ -1,0 +1,178 @@
+// The window's start-up and shutdown: the log header and the start-up lines in order, the
+// audio library's start, a missing archive, and what closing leaves behind.
+#include "AppDoubles.h"
+#include "app/LogHeader.h"
+#include "foundation/QelLog.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace {
+
+TEST(LogHeader, DateAndTimeOnATwelveHourClock)
+{
+    struct Row {
+        int Day, Month, Year, Hour, Minute;
+        const char* Text;
+    };
+    const Row rows[] = {
+        {5, 3, 2024, 0, 7, "05:03:2024 12:07 AM"},  {5, 3, 2024, 9, 30, "05:03:2024 09:30 AM"},
+        {5, 3, 2024, 12, 0, "05:03:2024 12:00 PM"}, {31, 12, 1999, 13, 5, "31:12:1999 01:05 PM"},
+        {1, 1, 2030, 23, 59, "01:01:2030 11:59 PM"},
+    };
+    for (const Row& row : rows) {
+        std::tm t{};
+        t.tm_mday = row.Day;
+        t.tm_mon = row.Month - 1;
+        t.tm_year = row.Year - 1900;
+        t.tm_hour = row.Hour;
+        t.tm_min = row.Minute;
+        EXPECT_EQ(FormatLogDateTime(t), row.Text);
+    }
+}
+
+TEST(StartUp, WritesTheHeaderAndEachStepInOrder)
+{
+    TShellRig rig;
+    auto engine = rig.Start();
+    const std::string log = rig.UserFile("Glimmora.log");
+    const auto lines = LogMessages(log);
+    ASSERT_EQ(lines.size(), 12u) << log;
+    EXPECT_TRUE(std::regex_match(lines[0], std::regex(R"(DATE/TIME: \d\d:\d\d:\d{4} \d\d:\d\d (AM|PM))"))) << lines[0];
+    EXPECT_EQ(lines[1], "Version 1.38");
+    EXPECT_EQ(lines[2], "System Information");
+    EXPECT_TRUE(lines[3].starts_with("   OS Version: "));
+    EXPECT_TRUE(lines[4].starts_with("   Processor: "));
+    EXPECT_TRUE(std::regex_match(lines[5], std::regex(R"(   Total Memory: \d+ Mb)"))) << lines[5];
+    const std::vector<std::string> steps(lines.begin() + 6, lines.end());
+    EXPECT_EQ(steps, (std::vector<std::string>{"Form Create Method runed.", "Bass init Ok...", "Sounds Loaded Start...",
+                                               "Sounds Loaded Ok...", "Qel Font Loaded Ok...",
+                                               "Qel Interface Loaded Ok..."}));
+    // Every line is stamped from the start; the clock has not moved.
+    EXPECT_TRUE(log.starts_with("{0:0:0} DATE/TIME: "));
+    EXPECT_TRUE(rig.Boxes.Boxes.empty());
+}
+
+TEST(StartUp, TheLogGrowsAcrossRunsAndStampsFromTheStart)
+{
+    TShellRig rig;
+    rig.Start().reset();
+    rig.Clock.Advance(5000);
+    auto engine = rig.Start();
+    rig.Clock.Advance(75004);
+    engine->WriteLog("Error LoadShop");
+    engine->WriteLog("side line", "Stat.log");
+    const std::string log = rig.UserFile("Glimmora.log");
+    size_t runs = 0;
+    for (size_t at = log.find("DATE/TIME"); at != std::string::npos; at = log.find("DATE/TIME", at + 1))
+        ++runs;
+    EXPECT_EQ(runs, 2u);
+    EXPECT_NE(log.find("\r\n{1:15:4} Error LoadShop\r\n"), std::string::npos);
+    EXPECT_EQ(rig.UserFile("Stat.log"), "side line\r\n");
+    // Only the debug mode shows "Error" lines in a box.
+    EXPECT_TRUE(rig.Boxes.Boxes.empty());
+}
+
+TEST(StartUp, DebugModeShowsErrorLinesInABox)
+{
+    TShellRig rig;
+    rig.Program.Write("options.cfg", "[Options]\nDebugMode=863\nVersion=1.38\n");
+    auto engine = rig.Start();
+    engine->WriteLog("Error LoadShop");
+    engine->WriteLog("error in lower case");
+    ASSERT_EQ(rig.Boxes.Boxes.size(), 1u);
+    EXPECT_EQ(rig.Boxes.Boxes[0].Text, "Error LoadShop");
+}
+
+TEST(StartUp, AudioStartsOnlyWithTheVersionItKnows)
+{
+    struct Row {
+        uint32_t Version;
+        bool InitWorks;
+        bool Available;
+        std::vector<std::string> Calls;
+    };
+    const uint32_t known = kAudioLibraryVersion;
+    const Row rows[] = {
+        {known, true, true, {"GetVersion", "Init 44100", "Start"}},
+        // The sign of the reported number does not count.
+        {static_cast<uint32_t>(-static_cast<int32_t>(known)), true, true, {"GetVersion", "Init 44100", "Start"}},
+        {1 | (7u << 16), true, false, {"GetVersion"}},
+        {known, false, false, {"GetVersion", "Init 44100"}},
+    };
+    for (const Row& row : rows) {
+        TShellRig rig;
+        rig.Audio.Version = row.Version;
+        rig.Audio.InitResult = row.InitWorks;
+        auto engine = rig.Start();
+        EXPECT_EQ(engine->SoundAvailable, row.Available) << row.Version;
+        EXPECT_EQ(rig.Audio.Calls, row.Calls) << row.Version;
+        // Silent or not, the game runs on.
+        EXPECT_NE(rig.UserFile("Glimmora.log").find("Bass init Ok...\r\n{0:0:0} Sounds Loaded Start..."),
+                  std::string::npos);
+        engine->FormActivate();
+        engine->AppIdle();
+        EXPECT_EQ(rig.Display.Memory.Presents, 1);
+    }
+}
+
+TEST(StartUp, AMissingArchiveIsShownAndEndsTheStartUpThere)
+{
+    TShellRig rig;
+    rig.Program.Write("options.cfg", "[Options]\nWindowModeX=300\nVersion=1.38\n");
+    auto engine = rig.Start(/*useArchive=*/true);
+    ASSERT_EQ(rig.Boxes.Boxes.size(), 1u);
+    EXPECT_NE(rig.Boxes.Boxes[0].Text.find("game.zxc"), std::string::npos) << rig.Boxes.Boxes[0].Text;
+    EXPECT_EQ(engine->Data(), nullptr);
+    const std::string log = rig.UserFile("Glimmora.log");
+    EXPECT_NE(log.find("Bass init Ok..."), std::string::npos);
+    EXPECT_EQ(log.find("Sounds Loaded Start..."), std::string::npos);
+    EXPECT_EQ(rig.Window.Placed, 0) << "the window style step is skipped too";
+
+    // The window still lives and shows frames.
+    engine->FormActivate();
+    engine->AppIdle();
+    EXPECT_EQ(rig.Display.Memory.Presents, 1);
+}
+
+TEST(StartUp, TheWindowTakesItsPlaceFromTheOptions)
+{
+    TShellRig rig;
+    rig.Program.Write("options.cfg", "[Options]\nWindowModeX=300\nWindowModeY=120\nVersion=1.38\n");
+    auto engine = rig.Start();
+    EXPECT_EQ(rig.Window.Left, 300);
+    EXPECT_EQ(rig.Window.Top, 120);
+}
+
+TEST(StartUp, TheEngineLogStartsAfreshEachRun)
+{
+    TShellRig rig;
+    rig.Program.Write("QelInterface.log", "old run\r\n");
+    auto engine = rig.Start();
+    EXPECT_EQ(rig.Program.Read("QelInterface.log"), "");
+    ASSERT_NE(EngineLog(), nullptr);
+    EngineLog()->Add("Exception error in [TQelFont.Load]");
+    EXPECT_EQ(rig.Program.Read("QelInterface.log"), "{0:0:0} Exception error in [TQelFont.Load]\r\n");
+    engine.reset();
+    EXPECT_EQ(EngineLog(), nullptr) << "a destroyed window leaves no engine log behind";
+}
+
+TEST(Shutdown, SavesTheOptionsAndFreesTheAudioLibrary)
+{
+    TShellRig rig;
+    auto engine = rig.Start();
+    engine->FormActivate();
+    engine->Options.SoundVolume = 35;
+    engine->FormClose();
+    EXPECT_TRUE(engine->Terminated());
+    EXPECT_EQ(engine->ExitCode(), 0);
+    EXPECT_NE(rig.UserFile("options.cfg").find("SoundVolume=35\r\n"), std::string::npos);
+    engine->Options.MusicVolume = 15;
+    rig.Audio.Calls.clear();
+    engine.reset();
+    EXPECT_NE(rig.UserFile("options.cfg").find("MusicVolume=15\r\n"), std::string::npos);
+    EXPECT_EQ(rig.Audio.Calls, (std::vector<std::string>{"Stop", "Free"}));
+}
+
+}  // namespace
