@@ -2,6 +2,7 @@
 #include "platform/KeyCodes.h"
 
 #include "foundation/Text.h"
+#include "platform/InputEvent.h"
 
 #include <array>
 
@@ -70,4 +71,22 @@ std::string KeyName(int32_t code)
     if (code >= KeyCode::F1 && code <= KeyCode::F1 + 11)
         return "F" + std::to_string(code - KeyCode::F1 + 1);
     return "#" + std::to_string(code);
+}
+
+char16_t ControlCharacterOfKey(int32_t code, uint32_t shift)
+{
+    if (shift & ShiftState::Alt)
+        return 0;
+    switch (code) {
+    case KeyCode::Backspace:
+    case KeyCode::Tab:
+    case KeyCode::Enter:
+    case KeyCode::Esc:
+        return static_cast<char16_t>(code);
+    default:
+        break;
+    }
+    if ((shift & ShiftState::Ctrl) && code >= KeyCode::LetterA && code <= KeyCode::LetterA + 25)
+        return static_cast<char16_t>(code - KeyCode::LetterA + 1);
+    return 0;
 }

@@ -34,5 +34,9 @@ constexpr int32_t F1 = 112;      // to 123
 
 // "Enter", "Esc", "A", "7", "Num6", "F1" ... (any letter case); nothing for an unknown name.
 std::optional<int32_t> KeyCodeFromName(std::string_view name);
+// The character a key gives besides the typed text: the control keys (Backspace, Tab,
+// Enter, Esc give their own codes) and Ctrl with a letter (Ctrl+C is 3, Ctrl+V is 22), which
+// edits rely on. 0 for none, and always with Alt held (Alt+Enter types nothing).
+char16_t ControlCharacterOfKey(int32_t code, uint32_t shift);
 // The name KeyCodeFromName reads back; "#" + number for codes without one.
 std::string KeyName(int32_t code);

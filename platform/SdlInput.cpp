@@ -54,26 +54,6 @@ std::optional<TMouseButton> ButtonFromSdl(Uint8 button)
     }
 }
 
-// The characters a key gives that SDL's text input leaves out: the control keys, and
-// Ctrl with a letter (Ctrl+C is 3, Ctrl+V is 22), which edits rely on.
-char16_t ControlCharacter(int32_t code, uint32_t mods)
-{
-    if (mods & ShiftState::Alt)
-        return 0;
-    switch (code) {
-    case KeyCode::Backspace:
-    case KeyCode::Tab:
-    case KeyCode::Enter:
-    case KeyCode::Esc:
-        return static_cast<char16_t>(code);
-    default:
-        break;
-    }
-    if ((mods & ShiftState::Ctrl) && code >= KeyCode::LetterA && code <= KeyCode::LetterA + 25)
-        return static_cast<char16_t>(code - KeyCode::LetterA + 1);
-    return 0;
-}
-
 }  // namespace
 
 int32_t KeyCodeFromSdl(int32_t sdlKey)
@@ -170,7 +150,7 @@ std::optional<TWindowEvent> TSdlInput::Translate(const SDL_Event& event, std::ve
         input.Key = code;
         input.Shift = mods;
         out.push_back(input);
-        if (char16_t c = ControlCharacter(code, mods)) {
+        if (char16_t c = ControlCharacterOfKey(code, mods)) {
             TInputEvent press;
             press.Kind = TInputKind::KeyPress;
             press.Char = c;
