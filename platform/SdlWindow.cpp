@@ -83,8 +83,15 @@ bool TSdlWindow::SetMode(bool fullScreen, int bitsPerPixel, std::string* error)
         return false;
     if (!CreateTexture(bits, error))
         return false;
+    const bool wasFullScreen = (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN) != 0;
+    if (fullScreen && !wasFullScreen)
+        SDL_GetWindowSize(window_, &windowedWidth_, &windowedHeight_);
     if (SDL_SetWindowFullscreen(window_, fullScreen ? SDL_WINDOW_FULLSCREEN_DESKTOP : 0) != 0)
         return Fail(error, fullScreen ? "Cannot switch to full screen" : "Cannot leave full screen");
+    // The window comes back at the size it had; without a window manager nobody else
+    // would shrink it again.
+    if (!fullScreen && wasFullScreen)
+        SDL_SetWindowSize(window_, windowedWidth_, windowedHeight_);
     fullScreen_ = fullScreen;
     bits_ = bits;
     Show();

@@ -50,4 +50,6 @@ private:
     bool fullScreen_ = false;
     int bits_ = 32;
     int textureBits_ = 0;
+    int windowedWidth_ = kScreenWidth;
+    int windowedHeight_ = kScreenHeight;
 };
