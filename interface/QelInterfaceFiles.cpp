@@ -12,7 +12,11 @@ static const std::string kCreatePrefix = "[TQelInterfaceEngine.CreateInterfaceOb
 void TQelInterfaceEngine::LoadFromFile(const std::filesystem::path& path)
 {
     QelGuard("TQelInterfaceEngine.LoadFromFile", [&] {
-        document_.LoadFromFile(path);
+        try {
+            document_.LoadFromFile(path);
+        } catch (const std::runtime_error& e) {
+            throw TQelException("[TQelInterfaceEngine.LoadFromFile] " + std::string(e.what()));
+        }
         LoadDocument();
     });
 }
@@ -236,7 +240,11 @@ void TQelInterfaceEngine::SetPropByTag(bool modificator)
 void TQelInterfaceEngine::LoadModificator(const std::filesystem::path& path)
 {
     QelGuard("TQelInterfaceEngine.LoadModificator", [&] {
-        document_.LoadFromFile(path);
+        try {
+            document_.LoadFromFile(path);
+        } catch (const std::runtime_error& e) {
+            throw TQelException("[TQelInterfaceEngine.LoadModificator] " + std::string(e.what()));
+        }
         SetPropByTag(true);
     });
 }
