@@ -6,6 +6,7 @@
 #include "foundation/QelBaseClasses.h"
 #include "foundation/Text.h"
 #include "graphics/BlendKernels.h"
+#include "graphics/Clipping.h"
 
 #include <algorithm>
 #include <cstring>
@@ -65,7 +66,9 @@ bool ClipInclusive(TRect& r, int& x, int& y, const TSurface& src, int dstWidth, 
 void TSurfEngine::DrawSurfaceChecked(const TSurface& source, TSurface& destination, int x, int y,
                                      std::optional<TRect> rect, const char* operation)
 {
-    TRect r = rect.value_or(TRect{0, 0, source.Width, source.Height});
+    x = Bounded(x);
+    y = Bounded(y);
+    TRect r = Bounded(rect.value_or(TRect{0, 0, source.Width, source.Height}));
     if (rect) {
         if (int64_t(x) + r.Right - r.Left >= screenWidth_)
             r.Right = r.Left + screenWidth_ - x;
@@ -123,7 +126,9 @@ void TSurfEngine::DrawWithAlphaChannel(std::string_view source, std::string_view
     TSurface* src = FindSurface(source);
     if (!src)
         return;
-    TRect r = sourceRect.value_or(TRect{0, 0, src->Width - 1, src->Height - 1});
+    x = Bounded(x);
+    y = Bounded(y);
+    TRect r = Bounded(sourceRect.value_or(TRect{0, 0, src->Width - 1, src->Height - 1}));
     try {
         if (!src->HasAlpha()) {
             std::optional<TRect> exclusive = sourceRect;
@@ -214,9 +219,11 @@ void TSurfEngine::DrawWithAlphaChannelInReal(std::string_view source, std::strin
     TSurface* src = FindSurface(source);
     if (!src)
         return;
+    if (!(x >= -kFar && x <= kFar && y >= -kFar && y <= kFar))
+        return;  // nowhere near any surface (or not a number)
     int ix = TruncSafe(x);
     int iy = TruncSafe(y);
-    TRect r = sourceRect.value_or(TRect{0, 0, src->Width - 1, src->Height - 1});
+    TRect r = Bounded(sourceRect.value_or(TRect{0, 0, src->Width - 1, src->Height - 1}));
     try {
         if (!src->HasAlpha()) {
             std::optional<TRect> exclusive = sourceRect;
@@ -340,9 +347,9 @@ void TSurfEngine::AddSurfaces(std::string_view destination, std::string_view fir
     TSurface* second = FindSurface(secondSource);
     if (!dst || !first || !second)
         return;
-    const TRect lim = limit.value_or(TRect{0, 0, screenWidth_ - 1, screenHeight_ - 1});
-    TRect d = destinationRect.value_or(TRect{0, 0, dst->Width, dst->Height});
-    TRect f = firstSourceRect.value_or(TRect{0, 0, second->Width, second->Height});
+    const TRect lim = Bounded(limit.value_or(TRect{0, 0, screenWidth_ - 1, screenHeight_ - 1}));
+    TRect d = Bounded(destinationRect.value_or(TRect{0, 0, dst->Width, dst->Height}));
+    TRect f = Bounded(firstSourceRect.value_or(TRect{0, 0, second->Width, second->Height}));
     auto cut = [&](TRect& r) {
         r.Left = std::clamp(r.Left, lim.Left, std::max(lim.Left, lim.Right));
         r.Right = std::clamp(r.Right, lim.Left, std::max(lim.Left, lim.Right));
@@ -390,8 +397,8 @@ void TSurfEngine::DrawCharList(std::string_view glyphPicture, std::string_view d
     const uint8_t tint = 1;
     for (int i = 0; i < count; ++i) {
         const TCharsRect& e = list[static_cast<size_t>(i)];
-        TRect r = e.Source;
-        int x = e.X, y = e.Y;
+        TRect r = Bounded(e.Source);
+        int x = Bounded(e.X), y = Bounded(e.Y);
         if (!ClipInclusive(r, x, y, *pic, limitWidth, limitHeight, 0))
             continue;
         const int n = r.Right - r.Left + 1;

@@ -3,6 +3,7 @@
 
 #include "foundation/QelLog.h"
 #include "graphics/BlendKernels.h"
+#include "graphics/Clipping.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -165,6 +166,8 @@ void TSurfEngine::CopySurfaceWithAlpha(std::string_view source, std::string_view
     TSurface* dst = FindSurface(destination);
     if (!src || !dst)
         return;
+    x = Bounded(x);
+    y = Bounded(y);
     TRect r = Intersect(rect.value_or(TRect{0, 0, src->Width, src->Height}), TRect{0, 0, src->Width, src->Height});
     // Placed at (x, y), the rectangle is cut to the destination, moving its source edge
     // along with any cut on the left or top.

@@ -4,6 +4,7 @@
 
 #include "foundation/QelBaseClasses.h"
 #include "foundation/Text.h"
+#include "graphics/Clipping.h"
 
 #include <algorithm>
 #include <array>
@@ -140,7 +141,9 @@ void TSurfEngine::AddAlphaChannel(std::string_view source, std::string_view dest
     if (!src || !dst || !src->HasAlpha())
         return;
     EnsureAlpha(*dst);
-    TRect r = rect.value_or(TRect{0, 0, src->Width - 1, src->Height - 1});
+    x = Bounded(x);
+    y = Bounded(y);
+    TRect r = Bounded(rect.value_or(TRect{0, 0, src->Width - 1, src->Height - 1}));
     if (x < 0) {
         r.Left -= x;
         x = 0;

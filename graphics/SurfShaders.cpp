@@ -5,6 +5,7 @@
 #include "foundation/DataSource.h"
 #include "foundation/QelBaseClasses.h"
 #include "foundation/Text.h"
+#include "graphics/Clipping.h"
 
 #include <algorithm>
 #include <cmath>
@@ -96,7 +97,9 @@ void TSurfEngine::DrawShader(std::string_view destination, std::string_view shad
         const TSurface* src = FindSurface(source);
         if (!sh || !dst || !src || !dst->HasPixels() || !src->HasPixels())
             return;
-        TRect r = shaderRect.value_or(TRect{0, 0, sh->Width - 1, sh->Height - 1});
+        x = Bounded(x);
+        y = Bounded(y);
+        TRect r = Bounded(shaderRect.value_or(TRect{0, 0, sh->Width - 1, sh->Height - 1}));
         if (int64_t(x) + r.Right - r.Left >= screenWidth_)
             r.Right = r.Left + screenWidth_ - x - 1;
         if (int64_t(y) + r.Bottom - r.Top >= screenHeight_)

@@ -299,4 +299,42 @@ TEST_P(TBlitDepths, UnknownNamesAndZeroOpacityDoNothing)
     EXPECT_EQ(PixelAt(E(), "d", 1, 1), 7u);
 }
 
+// Run under the sanitizers this shows that no clipping sum overflows and nothing is
+// read or written outside a surface, whatever the coordinates.
+TEST_P(TBlitDepths, ExtremeCoordinatesNeverOverflowOrReachOutside)
+{
+    MakeFilled(E(), "d", 8, 8, 7);
+    MakeFilled(E(), "s", 4, 4, 9, 255);
+    MakeFilled(E(), "plain", 4, 4, 9);
+    MakeFilled(E(), "fills", 8, 8, 7);
+    constexpr int lo = INT32_MIN, hi = INT32_MAX;
+    const TRect wild[] = {{lo, lo, hi, hi}, {hi, hi, lo, lo}, {lo, 0, lo, 3}, {hi - 1, 0, hi, 3}};
+    for (int x : {lo, hi, lo + 1, -100000000}) {
+        E().DrawWithAlphaChannel("s", "d", x, x);
+        E().DrawWithAlphaChannelInReal("s", "d", x, -double(x));
+        E().CopySurfaceWithAlpha("s", "d", std::nullopt, x, 0);
+        E().AddAlphaChannel("s", "d", x, x, std::nullopt, 255);
+        E().DrawShader("d", "none", std::nullopt, x, x, "s");
+        for (const TRect& r : wild) {
+            E().DrawWithAlphaChannel("s", "d", x, 0, 255, r);
+            E().DrawWithAlphaChannelInReal("s", "d", 0, x, 255, r);
+            E().FillRectAlpha("fills", r, 128, 0);
+            E().FillSurfaceRect("fills", 1, r);
+            E().AddSurfaces("d", "s", r, r, r, "d");
+            const TCharsRect glyph[] = {{r, x, x, 0, 255}};
+            E().DrawCharList("s", "d", 1, glyph);
+        }
+    }
+    E().DrawSurface("plain", "d", 0, 0, TRect{lo, lo, hi, hi});  // cut to nothing at the screen edge
+    E().DrawSurface("plain", "d", hi, hi);
+    // Far positions alone draw nothing.
+    MakeFilled(E(), "far", 8, 8, 7);
+    for (int x : {lo, hi, -100000000}) {
+        E().DrawWithAlphaChannel("s", "far", x, 0);
+        E().DrawWithAlphaChannel("s", "far", 0, x);
+        E().DrawWithAlphaChannelInReal("s", "far", x, 0);
+    }
+    EXPECT_EQ(Pixels(E(), "far"), std::vector<uint32_t>(64, 7));
+}
+
 INSTANTIATE_TEST_SUITE_P(Depths, TBlitDepths, ::testing::Values(16, 32), DepthName);
