@@ -17,14 +17,15 @@ namespace fs = std::filesystem;
 
 namespace {
 
-// The text after the first `key` up to the next double quote.
-std::optional<std::string_view> QuotedAfter(std::string_view line, std::string_view key)
+// The text after the first `key` at or after `from` up to the next double quote, and the
+// position of that quote.
+std::optional<std::string_view> QuotedAfter(std::string_view line, std::string_view key, size_t from, size_t& end)
 {
-    size_t start = line.find(key);
+    size_t start = line.find(key, from);
     if (start == std::string_view::npos)
         return std::nullopt;
     start += key.size();
-    size_t end = line.find('"', start);
+    end = line.find('"', start);
     if (end == std::string_view::npos)
         return std::nullopt;
     return line.substr(start, end - start);
@@ -39,9 +40,14 @@ std::string HighScoreLine(const THighScore& entry)
 
 bool ParseHighScoreLine(std::string_view line, THighScore& entry)
 {
-    auto name = QuotedAfter(line, "name=\"");
-    auto score = QuotedAfter(line, "score=\"");
-    if (!name || !score)
+    // The score is looked for after the name, so a name that reads "... score=" cannot
+    // stand in for it.
+    size_t nameEnd = 0, scoreEnd = 0;
+    auto name = QuotedAfter(line, "name=\"", 0, nameEnd);
+    if (!name)
+        return false;
+    auto score = QuotedAfter(line, "score=\"", nameEnd + 1, scoreEnd);
+    if (!score)
         return false;
     auto value = StrictInt(*score);
     if (!value || *value < std::numeric_limits<int32_t>::min() || *value > std::numeric_limits<int32_t>::max())

@@ -13,6 +13,7 @@ inline constexpr int kWearColumns = 3;    // outfit stage counters, one per wear
 inline constexpr int kWearSlots = 6;      // two stages of each column on the catalogue's wear page
 inline constexpr int kUpgradeSlots = 6;   // upgrades of one episode on the interior page
 inline constexpr double kMinSpeedPlay = 0.2;  // outfits per second assumed for a new player
+inline constexpr double kMaxSpeedPlay = 100.0;  // beyond any hand: a larger stored value is damage
 
 // One countdown towards unlocking an upgrade during a level, and the interior slot (1 to 6,
 // 0 = none) of the upgrade it opens.

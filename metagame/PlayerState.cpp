@@ -185,8 +185,7 @@ void ReadPlayerState(const TQelXMLTag& state, TPlayer& player)
 
     auto speed = ValueOf(state, "SpeedPlay");
     player.SpeedPlay = speed ? LeadingReal(*speed) : kMinSpeedPlay;
-    if (player.SpeedPlay < kMinSpeedPlay)
-        player.SpeedPlay = kMinSpeedPlay;
+    player.SpeedPlay = std::clamp(player.SpeedPlay, kMinSpeedPlay, kMaxSpeedPlay);
 
     if (const TQelXMLTag* kostums = state.GetChildByName("Kostums")) {
         player.Kostums = {1, 1, 0};

@@ -15,6 +15,7 @@
 #include "metagame/WidgetAccess.h"
 
 #include <algorithm>
+#include <cctype>
 #include <ctime>
 
 namespace fs = std::filesystem;
@@ -69,6 +70,35 @@ int32_t CurrentIndex(const TQelXMLTag& list)
     return attribute ? LeadingInt(attribute->Value) : -1;
 }
 
+// The profile a load reads: the current one, the first when the index lies outside the
+// list; none when no profile is current.
+TQelXMLTag* CurrentProfile(const TQelXMLTag& list)
+{
+    auto profiles = Profiles(list);
+    int32_t index = CurrentIndex(list);
+    if (index == -1 || profiles.empty())
+        return nullptr;
+    if (index < 0 || index >= static_cast<int32_t>(profiles.size()))
+        index = 0;
+    return profiles[static_cast<size_t>(index)];
+}
+
+// The profile a save writes: the one that was loaded when it has that name (a file edited
+// by hand may hold a name twice), else the first of that name.
+TQelXMLTag* ProfileToSave(const TQelXMLTag& list, std::string_view name)
+{
+    TQelXMLTag* current = CurrentProfile(list);
+    if (current && NameOf(*current) == name)
+        return current;
+    return FindProfile(list, name);
+}
+
+// Every child of that name, so that the one appended next is the one read back.
+void DeleteChildren(TQelXMLTag& tag, std::string_view name)
+{
+    std::erase_if(tag.Children, [name](const auto& child) { return child->Name == name; });
+}
+
 void SetCurrentIndex(TQelXMLTag& list, int32_t index)
 {
     if (auto* attribute = list.GetAttributeByName("CurrentPlayer"))
@@ -92,6 +122,29 @@ bool Flag(const TQelXMLTag& state, std::string_view name, bool fallback)
     if (auto b = StrictBool(child->Text))
         return *b;
     return LeadingInt(child->Text) != 0;
+}
+
+// Whether the XML writer's output for this name reads back as the same name.
+bool IsPlainName(std::string_view name)
+{
+    if (name.empty())
+        return false;
+    for (char c : name)
+        if (!(std::isalnum(static_cast<unsigned char>(c)) || c == '_' || c == '-' || c == '.' || c == ':'))
+            return false;
+    return true;
+}
+
+// A damaged file can leave elements or attributes whose names the reader made from junk
+// ("abc/", "!--x"); written back they would read as something else (a self-closing tag, a
+// comment swallowing the rest) and move the profiles around. They carry nothing the game
+// reads, so they are left out of the file.
+void DropUnwritable(TQelXMLTag& tag)
+{
+    std::erase_if(tag.Attributes, [](const auto& attribute) { return !IsPlainName(attribute->Name); });
+    std::erase_if(tag.Children, [](const auto& child) { return !IsPlainName(child->Name); });
+    for (auto& child : tag.Children)
+        DropUnwritable(*child);
 }
 
 std::string LocalDateStamp()
@@ -143,6 +196,7 @@ TPlayersFile::TOpen TPlayersFile::Open(TQelParser& document, TQelXMLTag*& list) 
 
 void TPlayersFile::Write(TQelParser& document) const
 {
+    DropUnwritable(document);
     std::string error;
     if (!SaveDataXml(document, Path(), kDataKey, WritePlain, &error))
         throw TQelException(error);
@@ -193,17 +247,13 @@ TLoadResult TPlayersFile::LoadPlayer(TPlayer& player)
             return TLoadResult::SetAside;
         }
         player.NoPlayersFile = false;
-        TQelXMLTag& list = *document.GetChild(0);
-        auto profiles = Profiles(list);
-        int32_t index = CurrentIndex(list);
-        if (index == -1 || profiles.empty()) {
+        const TQelXMLTag* current = CurrentProfile(*document.GetChild(0));
+        if (!current) {
             player.Name.clear();
             SetCaption(widgets_, "WYourName_EYourName", "");
             return TLoadResult::AskName;
         }
-        if (index < 0 || index >= static_cast<int32_t>(profiles.size()))
-            index = 0;
-        const TQelXMLTag& profile = *profiles[static_cast<size_t>(index)];
+        const TQelXMLTag& profile = *current;
         player.Name = NameOf(profile);
         DrawCat(player.Name);
         static const TQelXMLTag empty("CurrentState", nullptr, {});
@@ -221,7 +271,7 @@ TProfileResult TPlayersFile::SavePlayerState(TPlayer& player, TSaveMode mode)
         TQelXMLTag* list = nullptr;
         if (Open(document, list) == TOpen::Missing)
             return TProfileResult::NoFile;
-        TQelXMLTag* profile = player.Name.empty() ? nullptr : FindProfile(*list, player.Name);
+        TQelXMLTag* profile = player.Name.empty() ? nullptr : ProfileToSave(*list, player.Name);
         if (profile) {
             TQelXMLTag* state = profile->GetChildByName("CurrentState");
             switch (mode) {
@@ -231,19 +281,19 @@ TProfileResult TPlayersFile::SavePlayerState(TPlayer& player, TSaveMode mode)
                 if (const TEpisod* episod = episods_.Episod(player.CurrentEpisod))
                     player.MaxKostum =
                         std::min(player.MaxKostum, static_cast<int32_t>(episod->LevelFishes.size()) + 1);
-                profile->DeleteChildByName("CurrentState");
+                DeleteChildren(*profile, "CurrentState");
                 WritePlayerState(*profile->AddChild("CurrentState"), player);
                 break;
             }
             case TSaveMode::Instructions:
                 if (state) {
-                    state->DeleteChildByName("ShowInstructions");
+                    DeleteChildren(*state, "ShowInstructions");
                     WriteShowInstructions(*state, player);
                 }
                 break;
             case TSaveMode::Outfits:
                 if (state) {
-                    state->DeleteChildByName("Kostums");
+                    DeleteChildren(*state, "Kostums");
                     WriteKostums(*state, player);
                 }
                 break;
@@ -328,19 +378,15 @@ TProfileResult TPlayersFile::RenamePlayer(TPlayer& player, const std::string& ne
         TQelXMLTag* list = nullptr;
         if (Open(document, list) == TOpen::Missing)
             return TProfileResult::NoFile;
-        auto profiles = Profiles(*list);
-        int32_t index = CurrentIndex(*list);
-        if (index == -1 || profiles.empty())
+        TQelXMLTag* profile = CurrentProfile(*list);
+        if (!profile)
             return TProfileResult::NoProfile;
         if (FindProfile(*list, newName))
             return TProfileResult::NameTaken;
-        if (index < 0 || index >= static_cast<int32_t>(profiles.size()))
-            index = 0;
-        auto* attribute = profiles[static_cast<size_t>(index)]->GetAttributeByName("Name");
-        if (attribute)
+        if (auto* attribute = profile->GetAttributeByName("Name"))
             attribute->SetValue(EncodeNameValue(newName));
         else
-            profiles[static_cast<size_t>(index)]->AddAttribute("Name", EncodeNameValue(newName));
+            profile->AddAttribute("Name", EncodeNameValue(newName));
         Write(document);
         return TProfileResult::Done;
     });
@@ -448,7 +494,7 @@ TProfileResult TPlayersFile::HideFromHighScores()
             return TProfileResult::NoFile;
         for (TQelXMLTag* profile : Profiles(*list))
             if (TQelXMLTag* state = profile->GetChildByName("CurrentState")) {
-                state->DeleteChildByName("ShowInHighScores");
+                DeleteChildren(*state, "ShowInHighScores");
                 state->AddChild("ShowInHighScores", "False");
             }
         Write(document);

@@ -41,18 +41,20 @@ TEST(HighScoreList, FileIsOneRotatedLinePerFinishedGame)
     list.AddHighScore("Ann", 1200);
     list.Entries.push_back({"Running", 50, true});
     list.AddHighScore("Zo\xC3\xAB \"Z\" & <co>", -7);
+    list.AddHighScore("my score=", -9);  // the score is not read from inside the name
     ASSERT_TRUE(list.SaveHighScores(path));
 
     const std::string text = ReadText(path);
     EXPECT_EQ(text, ShiftTextUp("<High name=\"Ann\" score=\"1200\" />") + "\r\n" +
                         ShiftTextUp("<High name=\"Zo\xC3\xAB &quot;Z&quot; &amp; &lt;co&gt;\" score=\"-7\" />") +
-                        "\r\n");
+                        "\r\n" + ShiftTextUp("<High name=\"my score=\" score=\"-9\" />") + "\r\n");
 
     THighScoreList loaded;
     loaded.LoadHighScores(path);
-    ASSERT_EQ(loaded.Entries.size(), 2u);
+    ASSERT_EQ(loaded.Entries.size(), 3u);
     EXPECT_EQ(loaded.Entries[0], (THighScore{"Ann", 1200, false}));
     EXPECT_EQ(loaded.Entries[1], (THighScore{"Zo\xC3\xAB \"Z\" & <co>", -7, false}));
+    EXPECT_EQ(loaded.Entries[2], (THighScore{"my score=", -9, false}));
 
     // An empty table writes an empty file.
     ASSERT_TRUE(THighScoreList{}.SaveHighScores(path));

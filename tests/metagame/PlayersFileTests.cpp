@@ -229,7 +229,8 @@ TEST_F(PlayersFileTest, SpeedPlayIsNeverBelowItsMinimum)
     struct TCase {
         const char* Stored;
         double Loaded;
-    } cases[] = {{"0.05", 0.2}, {"1.50", 1.5}, {"0,35", 0.35}, {"abc", 0.2}, {"-3", 0.2}, {"2.5x", 2.5}, {"nan", 0.2}};
+    } cases[] = {{"0.05", 0.2}, {"1.50", 1.5}, {"0,35", 0.35}, {"abc", 0.2}, {"-3", 0.2}, {"2.5x", 2.5}, {"nan", 0.2},
+                   {"5000", 100}, {"1e400", 1}};
     for (const TCase& c : cases) {
         WriteText(PlayersPath(), std::string("<PlayersListXML CurrentPlayer=\"0\">\r\n<Player Name=\"A\">"
                                              "<CurrentState><SpeedPlay>") +
@@ -400,6 +401,40 @@ TEST_F(PlayersFileTest, PartialSavesTouchOnlyTheirValue)
     stranger.Name = "Stranger";
     EXPECT_EQ(file.SavePlayerState(stranger, TSaveMode::Full), TProfileResult::NoProfile);
     EXPECT_EQ(PlainText().find("Stranger"), std::string::npos);
+}
+
+// A file edited by hand may hold one name twice: a save goes to the profile that was loaded.
+TEST_F(PlayersFileTest, SaveWritesTheProfileThatWasLoaded)
+{
+    WriteText(PlayersPath(), "<PlayersListXML CurrentPlayer=\"1\">\r\n"
+                             "<Player Name=\"Twin\"><CurrentState><CurrentScore>1</CurrentScore></CurrentState></Player>\r\n"
+                             "<Player Name=\"Twin\"><CurrentState><CurrentScore>2</CurrentScore></CurrentState>"
+                             "<CurrentState><CurrentScore>3</CurrentScore></CurrentState></Player>\r\n"
+                             "</PlayersListXML>\r\n");
+    ASSERT_EQ(file.LoadPlayer(player), TLoadResult::Loaded);
+    EXPECT_EQ(player.CurrentScore, 2);
+    player.CurrentScore = 40;
+    ASSERT_EQ(file.SavePlayerState(player, TSaveMode::Full), TProfileResult::Done);
+    TPlayer loaded;
+    ASSERT_EQ(file.LoadPlayer(loaded), TLoadResult::Loaded);
+    EXPECT_EQ(loaded.CurrentScore, 40);
+    EXPECT_NE(PlainText().find("<CurrentScore>1</CurrentScore>"), std::string::npos);
+}
+
+// Junk that the reader turned into element names ("junk/") would read back as something
+// else (a self-closing tag) and move the saved values out of the profile.
+TEST_F(PlayersFileTest, JunkElementsOfADamagedFileAreNotWrittenBack)
+{
+    WriteText(PlayersPath(), "<PlayersListXML CurrentPlayer=\"0\">\r\n<Player Name=\"A\"><junk/ ><CurrentState>"
+                             "<CurrentScore>5</CurrentScore></CurrentState></junk/>\r\n</Player>\r\n"
+                             "</PlayersListXML>\r\n");
+    ASSERT_EQ(file.LoadPlayer(player), TLoadResult::Loaded);
+    player.CurrentScore = 9;
+    ASSERT_EQ(file.SavePlayerState(player, TSaveMode::Full), TProfileResult::Done);
+    EXPECT_EQ(PlainText().find("junk"), std::string::npos);
+    TPlayer loaded;
+    ASSERT_EQ(file.LoadPlayer(loaded), TLoadResult::Loaded);
+    EXPECT_EQ(loaded.CurrentScore, 9);
 }
 
 TEST_F(PlayersFileTest, NewProfileFileNeverReplacesExistingProfiles)
