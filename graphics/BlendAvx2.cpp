@@ -253,12 +253,120 @@ GLIM_AVX2 void Add16(uint16_t* dst, const uint16_t* first, const uint16_t* secon
     Sse2Kernels().Add16(dst + i, first + i, second + i, count - i, format);
 }
 
+// ---- Real-position draw ------------------------------------------------------------------
+
+GLIM_AVX2 inline __m256i Weighted(__m256i v00, __m256i v10, __m256i v01, __m256i v11, const __m256i (&w)[4])
+{
+    // Sum of weights is at most 255, so the weighted sum fits 16 bits.
+    return _mm256_srli_epi16(_mm256_add_epi16(_mm256_add_epi16(_mm256_mullo_epi16(v00, w[0]), _mm256_mullo_epi16(v10, w[1])),
+                                              _mm256_add_epi16(_mm256_mullo_epi16(v01, w[2]), _mm256_mullo_epi16(v11, w[3]))),
+                             8);
+}
+
+GLIM_AVX2 inline __m128i Weighted(__m128i v00, __m128i v10, __m128i v01, __m128i v11, const TBilinearWeights& w)
+{
+    return _mm_srli_epi16(
+        _mm_add_epi16(_mm_add_epi16(_mm_mullo_epi16(v00, _mm_set1_epi16(static_cast<short>(w.W00))),
+                                    _mm_mullo_epi16(v10, _mm_set1_epi16(static_cast<short>(w.W10)))),
+                      _mm_add_epi16(_mm_mullo_epi16(v01, _mm_set1_epi16(static_cast<short>(w.W01))),
+                                    _mm_mullo_epi16(v11, _mm_set1_epi16(static_cast<short>(w.W11))))),
+        8);
+}
+
+GLIM_AVX2 inline __m128i Bytes8(const uint8_t* p)
+{
+    return _mm_cvtepu8_epi16(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
+}
+
+GLIM_AVX2 inline __m256i Bytes16(const uint8_t* p)
+{
+    return _mm256_cvtepu8_epi16(_mm_loadu_si128(reinterpret_cast<const __m128i*>(p)));
+}
+
+GLIM_AVX2 void Real32(uint32_t* dst, const uint32_t* src0, const uint32_t* src1, const uint8_t* alpha0,
+                      const uint8_t* alpha1, int count, const TBilinearWeights& w, uint8_t opacity, uint8_t tint,
+                      uint32_t color)
+{
+    const __m256i rgb = _mm256_set1_epi32(0x00FFFFFF);
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i weights[4] = {_mm256_set1_epi16(static_cast<short>(w.W00)), _mm256_set1_epi16(static_cast<short>(w.W10)),
+                                _mm256_set1_epi16(static_cast<short>(w.W01)), _mm256_set1_epi16(static_cast<short>(w.W11))};
+    const int k = 256 - tint;
+    const short b0 = static_cast<short>(((color >> 16) & 0xFF) * k);
+    const short b1 = static_cast<short>(((color >> 8) & 0xFF) * k);
+    const short b2 = static_cast<short>((color & 0xFF) * k);
+    const __m256i base = _mm256_setr_epi16(b0, b1, b2, 0, b0, b1, b2, 0, b0, b1, b2, 0, b0, b1, b2, 0);
+    const __m256i tintLanes = _mm256_set1_epi16(tint);
+    const __m128i opacityLanes = _mm_set1_epi16(opacity);
+    int i = 0;
+    for (; i + 8 <= count; i += 8) {
+        if ((Load8(alpha0 + i) | Load8(alpha0 + i + 1) | Load8(alpha1 + i) | Load8(alpha1 + i + 1)) == 0)
+            continue;
+        const __m128i a = Weighted(Bytes8(alpha0 + i), Bytes8(alpha0 + i + 1), Bytes8(alpha1 + i), Bytes8(alpha1 + i + 1), w);
+        const __m128i o16 = opacity == 255 ? a : _mm_srli_epi16(_mm_mullo_epi16(a, opacityLanes), 8);
+        const __m256i o32 = _mm256_cvtepu16_epi32(o16);
+        const __m256i both = _mm256_or_si256(o32, _mm256_slli_epi32(o32, 16));
+        const __m256i olo = _mm256_unpacklo_epi32(both, both), ohi = _mm256_unpackhi_epi32(both, both);
+
+        const __m256i s00 = Load(src0 + i), s10 = Load(src0 + i + 1), s01 = Load(src1 + i), s11 = Load(src1 + i + 1);
+        __m256i clo = Weighted(_mm256_unpacklo_epi8(s00, zero), _mm256_unpacklo_epi8(s10, zero),
+                               _mm256_unpacklo_epi8(s01, zero), _mm256_unpacklo_epi8(s11, zero), weights);
+        __m256i chi = Weighted(_mm256_unpackhi_epi8(s00, zero), _mm256_unpackhi_epi8(s10, zero),
+                               _mm256_unpackhi_epi8(s01, zero), _mm256_unpackhi_epi8(s11, zero), weights);
+        if (tint != 0) {
+            clo = _mm256_srli_epi16(_mm256_add_epi16(base, _mm256_mullo_epi16(clo, tintLanes)), 8);
+            chi = _mm256_srli_epi16(_mm256_add_epi16(base, _mm256_mullo_epi16(chi, tintLanes)), 8);
+        }
+        const __m256i d = Load(dst + i);
+        __m256i r = _mm256_packus_epi16(Mix(_mm256_unpacklo_epi8(d, zero), clo, olo),
+                                        Mix(_mm256_unpackhi_epi8(d, zero), chi, ohi));
+        r = Select(_mm256_cmpeq_epi32(_mm256_cvtepu16_epi32(a), zero), d, r);
+        Store(dst + i, Select(rgb, r, d));
+    }
+    ScalarKernels().Real32(dst + i, src0 + i, src1 + i, alpha0 + i, alpha1 + i, count - i, w, opacity, tint, color);
+}
+
+GLIM_AVX2 void Real16(uint16_t* dst, const uint16_t* src0, const uint16_t* src1, const uint8_t* alpha0,
+                      const uint8_t* alpha1, int count, const TBilinearWeights& w, uint8_t opacity, uint8_t tint,
+                      uint16_t color16, const TPixelFormat& format)
+{
+    const __m256i zero = _mm256_setzero_si256();
+    const __m256i weights[4] = {_mm256_set1_epi16(static_cast<short>(w.W00)), _mm256_set1_epi16(static_cast<short>(w.W10)),
+                                _mm256_set1_epi16(static_cast<short>(w.W01)), _mm256_set1_epi16(static_cast<short>(w.W11))};
+    const __m256i opacityLanes = _mm256_set1_epi16(opacity);
+    const __m256i tintLanes = _mm256_set1_epi16(tint);
+    const __m256i k = _mm256_set1_epi16(static_cast<short>(256 - tint));
+    const TFields c = Split(_mm256_set1_epi16(static_cast<short>(color16)));
+    const TFields base = {_mm256_mullo_epi16(c.R, k), _mm256_mullo_epi16(c.G, k), _mm256_mullo_epi16(c.B, k)};
+    int i = 0;
+    for (; i + 16 <= count; i += 16) {
+        const __m256i a = Weighted(Bytes16(alpha0 + i), Bytes16(alpha0 + i + 1), Bytes16(alpha1 + i),
+                                   Bytes16(alpha1 + i + 1), weights);
+        if (_mm256_testz_si256(a, a))
+            continue;
+        const __m256i o = opacity == 255 ? a : _mm256_srli_epi16(_mm256_mullo_epi16(a, opacityLanes), 8);
+        const TFields f00 = Split(Load(src0 + i)), f10 = Split(Load(src0 + i + 1));
+        const TFields f01 = Split(Load(src1 + i)), f11 = Split(Load(src1 + i + 1));
+        TFields v = {Weighted(f00.R, f10.R, f01.R, f11.R, weights), Weighted(f00.G, f10.G, f01.G, f11.G, weights),
+                     Weighted(f00.B, f10.B, f01.B, f11.B, weights)};
+        if (tint != 0 && tint != 255)
+            v = {_mm256_srli_epi16(_mm256_add_epi16(base.R, _mm256_mullo_epi16(v.R, tintLanes)), 8),
+                 _mm256_srli_epi16(_mm256_add_epi16(base.G, _mm256_mullo_epi16(v.G, tintLanes)), 8),
+                 _mm256_srli_epi16(_mm256_add_epi16(base.B, _mm256_mullo_epi16(v.B, tintLanes)), 8)};
+        const __m256i d = Load(dst + i);
+        __m256i r = Blend16(Join(v), d, o);
+        Store(dst + i, Select(_mm256_cmpeq_epi16(o, zero), d, r));
+    }
+    ScalarKernels().Real16(dst + i, src0 + i, src1 + i, alpha0 + i, alpha1 + i, count - i, w, opacity, tint, color16,
+                           format);
+}
+
 }  // namespace
 
 const TBlendKernels* Avx2Kernels()
 {
-    static const TBlendKernels kernels = {"avx2",  Alpha32, Alpha16, Tint32, Tint16, Fill32, Fill16, Add32, Add16,
-                                          ScalarKernels().Real32, ScalarKernels().Real16};
+    static const TBlendKernels kernels = {"avx2", Alpha32, Alpha16, Tint32, Tint16, Fill32,
+                                          Fill16, Add32,   Add16,   Real32, Real16};
     static const bool supported = [] {
         __builtin_cpu_init();
         return __builtin_cpu_supports("avx2") != 0;

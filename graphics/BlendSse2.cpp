@@ -287,8 +287,8 @@ void Add16(uint16_t* dst, const uint16_t* first, const uint16_t* second, int cou
 
 const TBlendKernels& Sse2Kernels()
 {
-    // The real-position draw keeps the scalar routine: its four weights per pixel leave
-    // little for four lanes to win.
+    // The real-position draw has a vector routine in the AVX2 set only; processors
+    // without AVX2 use the scalar one.
     static const TBlendKernels kernels = {"sse2",  Alpha32, Alpha16, Tint32, Tint16, Fill32, Fill16, Add32, Add16,
                                           ScalarKernels().Real32, ScalarKernels().Real16};
     return kernels;
