@@ -188,6 +188,9 @@ struct TBelt {
     // Pieces are born by the birth rules; demo playback turns this off and adds the
     // recorded pieces instead.
     bool RuleBirths = true;
+    // The belt's pop-up hints (a money bag, a garment falling into the hatch) show once.
+    bool BagHintShown = false;
+    bool FallHintShown = false;
 };
 
 struct TLevelGoals {

@@ -66,7 +66,8 @@ public:
     // A served piece leaves the belt; it flies to its customer when that one is still
     // there.
     virtual void PieceLeft(tLevel& level, const TFish& fish) = 0;
-    // Shows a pop-up hint at a piece. False when it could not be shown.
+    // Shows a pop-up hint at a piece, unless the player has seen that hint already. False
+    // when it was not shown.
     virtual bool ShowHints(tLevel& level, const std::string& scriptFile, int32_t hintNumber, int32_t pieceIndex) = 0;
 };
 
