@@ -188,9 +188,10 @@ public:
     // A straight flight of d ms: "FPath" runs from (x1, y1) to (x2, y2); "FAlpha" keeps
     // the picture opaque for three quarters of the time and fades it in the last.
     TPartEffect* CreateMoveEffect(const TQelFlight& flight, TQelFlightTemplate which = TQelFlightTemplate::Move);
-    // A thrown flight: the morph "MPosition"'s first (parabolic) function gets the start,
-    // the speeds and gravity 800.
-    TPartEffect* CreateBallisticMoveEffect(const TQelFlight& flight, TQelFlightTemplate which = TQelFlightTemplate::CoinToHole);
+    // A thrown flight ("FallOutfits"): the morph "MPosition"'s first (parabolic) function
+    // gets the start, the speeds and gravity 800. "efMoveCoin.xml" is the thrown template;
+    // "efCoinToHole.xml" serves the straight "MoveCoin" flights.
+    TPartEffect* CreateBallisticMoveEffect(const TQelFlight& flight, TQelFlightTemplate which = TQelFlightTemplate::MoveCoin);
     // The fixed scripts of a straight flight.
     static std::string MoveScript(int32_t duration, int32_t x1, int32_t y1, int32_t x2, int32_t y2);
     static std::string FadeScript(int32_t duration);

@@ -44,7 +44,7 @@ constexpr const char* kMoveTemplate =
     "<Resource>Dot.png</Resource></ParticleSystem></ParticleSystems></ParticleEffect>";
 
 constexpr const char* kArcTemplate =
-    "<ParticleEffect Name=\"efCoinToHole\"><Functions><Function Name=\"FArc\" Dim=\"2\" Type=\"parabolic\"/></Functions>"
+    "<ParticleEffect Name=\"efMoveCoin\"><Functions><Function Name=\"FArc\" Dim=\"2\" Type=\"parabolic\"/></Functions>"
     "<Morphs><Morph Name=\"MPosition\" Dim=\"2\"><Functions><Function Name=\"FArc\"/></Functions></Morph></Morphs>"
     "<Particles><Particle Name=\"P\"><Parameter Name=\"Position\" Dim=\"2\" Morph=\"MPosition\"/></Particle></Particles>"
     "<ParticleSystems><ParticleSystem Name=\"S\" Template=\"P\"><InitParticles>1</InitParticles>"
@@ -68,8 +68,8 @@ struct TScreenFixture : ::testing::Test {
         folder.Write("efDot.xml", DotEffect("0.5"));
         folder.Write("efForever.xml", DotEffect(""));
         folder.Write("efMove.xml", kMoveTemplate);
-        folder.Write("efMoveCoin.xml", kMoveTemplate);
-        folder.Write("efCoinToHole.xml", kArcTemplate);
+        folder.Write("efMoveCoin.xml", kArcTemplate);
+        folder.Write("efCoinToHole.xml", kMoveTemplate);
         folder.Write("efBroken.xml", "<ParticleEffect Name=\"x\"><Functions/></ParticleEffect>");
         data = std::make_unique<TDataSource>(folder.Path());
         log = std::make_unique<TGameLog>(std::filesystem::path(), clock);

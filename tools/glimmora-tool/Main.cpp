@@ -47,6 +47,7 @@ static std::vector<TToolCommand> AllCommands()
     AddDataCommands(commands);
     AddCheckCommands(commands);
     AddSheetCommands(commands);
+    AddEffectCommands(commands);
     AddUiCommands(commands);
     return commands;
 }

@@ -19,6 +19,7 @@ void AddArchiveCommands(std::vector<TToolCommand>& commands);
 void AddDataCommands(std::vector<TToolCommand>& commands);
 void AddCheckCommands(std::vector<TToolCommand>& commands);
 void AddSheetCommands(std::vector<TToolCommand>& commands);
+void AddEffectCommands(std::vector<TToolCommand>& commands);
 void AddUiCommands(std::vector<TToolCommand>& commands);
 
 // Prints "glimmora-tool: " + message on standard error and gives 1.
