@@ -58,8 +58,9 @@ struct TScene {
                 Source32[static_cast<size_t>(y) * kWidth + x] = (uint32_t(c.R) << 16) | (uint32_t(c.G) << 8) | c.B;
             }
         Mask = pic->Alpha;
-        for (uint8_t& m : Mask)
-            m = static_cast<uint8_t>((m * maskScale) >> 8 == 0 && maskScale == 255 ? m : (m * maskScale) >> 8);
+        if (maskScale != 255)
+            for (uint8_t& m : Mask)
+                m = static_cast<uint8_t>((m * maskScale) >> 8);
         Dest.assign(static_cast<size_t>(kWidth) * kHeight * (bits / 8), 0x40);
         src_ = pixman_image_create_bits(PIXMAN_x8r8g8b8, kWidth, kHeight, Source32.data(), kWidth * 4);
         src565_ = bits == 16 ? pixman_image_create_bits(PIXMAN_r5g6b5, kWidth, kHeight,
