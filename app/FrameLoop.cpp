@@ -15,6 +15,12 @@ namespace {
 constexpr int64_t kFpsSampleMs = 1000;
 // The game's own cursor appears this long after the splash screen starts.
 constexpr int64_t kCursorDelayMs = 1300;
+// The cursor picture's hot spot: the picture is drawn this far up and left of the mouse.
+constexpr int kCursorHotX = 5;
+constexpr int kCursorHotY = 3;
+// The redraw around the cursor reaches this much further up and left.
+constexpr int kCursorMargin = 3;
+constexpr const char* kCursorPicture = "Cursor.png";
 
 }  // namespace
 
@@ -85,7 +91,7 @@ void TQelGameEngine::DrawMemorySurface()
     try {
         if (FrameTime < Deadlines.FullRedrawUntil)
             MarkWholeScreen();
-        // The cursor's old and new areas are marked here once the cursor picture exists.
+        MarkCursorAreas();
         if (IScreen* screen = screens_.Find(ScreenMode)) {
             screen->Draw();
         } else if (surfEngine_->IndexOfSurface("BackGround") >= 0) {
@@ -93,24 +99,38 @@ void TQelGameEngine::DrawMemorySurface()
             // splash effects on it once effects exist.
             surfEngine_->DrawSurface("BackGround", "MemorySurface", 0, 0);
         }
-        // The debug overlays, the demo cursor and the game's cursor picture follow once
-        // the fonts and the pictures exist.
-        UpdateSystemCursor();
+        // The debug overlays and the demo cursor follow once the fonts exist.
+        DrawCursor();
         ++Stats.FrameCounter;
     } catch (...) {
         WriteLog("Error DrawMemorySurface");
     }
 }
 
-void TQelGameEngine::UpdateSystemCursor()
+void TQelGameEngine::MarkCursorAreas()
+{
+    int32_t width = 0, height = 0;
+    if (!surfEngine_->GetSurfaceSize(kCursorPicture, width, height))
+        return;
+    for (auto [x, y] : {std::pair{Mouse.PrevX, Mouse.PrevY}, std::pair{Mouse.X, Mouse.Y}}) {
+        const int left = x - kCursorHotX;
+        const int top = y - kCursorHotY;
+        redrawGrid_.FillRedrawGrid(TRect{left - kCursorMargin, top - kCursorMargin, left + width, top + height}, 2);
+    }
+}
+
+void TQelGameEngine::DrawCursor()
 {
     if (FrameTime - Deadlines.SplashStartTime <= kCursorDelayMs || FrameTime <= Deadlines.CursorHiddenUntil)
         return;
-    // Full screen draws the game's own cursor picture; a window keeps the system's arrow.
-    const bool show = !Options.IsFullScreen();
-    if (systemCursorShown_ != show) {
-        window_->ShowSystemCursor(show);
-        systemCursorShown_ = show;
+    // Full screen draws the game's own cursor picture; a window keeps the system's arrow,
+    // and so does a full screen while the picture is not loaded.
+    const bool ownCursor = Options.IsFullScreen() && surfEngine_->IndexOfSurface(kCursorPicture) >= 0;
+    if (ownCursor)
+        surfEngine_->DrawWithAlphaChannel(kCursorPicture, "MemorySurface", Mouse.X - kCursorHotX, Mouse.Y - kCursorHotY);
+    if (systemCursorShown_ != !ownCursor) {
+        window_->ShowSystemCursor(!ownCursor);
+        systemCursorShown_ = !ownCursor;
     }
 }
 

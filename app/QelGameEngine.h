@@ -181,7 +181,8 @@ private:
     void RunLoadingSequence();
     void PresentFrame(const char* failure);
     void ShowDelayedLabel(const std::string& name);
-    void UpdateSystemCursor();
+    void MarkCursorAreas();
+    void DrawCursor();
     void Terminate(int exitCode);
 
     const IClock& clock_;

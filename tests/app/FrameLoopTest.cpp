@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 namespace {
 
 constexpr int64_t kStepMs = 16;
@@ -249,6 +251,54 @@ TEST_F(FrameLoop, AltEnterSwitchesFullScreenAndBack)
     enter.Shift = 0;
     engine->HandleInput(enter);
     EXPECT_EQ(rig.Display.Modes.size(), 3u);
+}
+
+TEST(Cursor, FullScreenDrawsTheCursorPictureOnceTheSplashHasRun)
+{
+    TShellRig rig;
+    rig.Program.Write("options.cfg", "[Options]\nFullScreenMode=1\nVersion=1.38\n");
+    auto engine = rig.Start();
+    engine->FormActivate();
+    TInputEvent move;
+    move.Kind = TInputKind::MouseMove;
+    move.X = 300;
+    move.Y = 200;
+    engine->HandleInput(move);
+
+    // Without its picture the system's arrow stays.
+    rig.Clock.Advance(1400);
+    engine->AppIdle();
+    EXPECT_TRUE(rig.Window.CursorShown);
+
+    TSurfEngine& surfaces = engine->SurfEngine();
+    ASSERT_TRUE(surfaces.NewSurface("Cursor.png", 16, 16));
+    surfaces.FillSurface("Cursor.png", 0xFF);
+    surfaces.CreateAlphaChannel("Cursor.png", 255);
+    rig.Clock.Advance(kStepMs);
+    engine->AppIdle();
+    rig.Clock.Advance(kStepMs);
+    engine->AppIdle();
+    EXPECT_FALSE(rig.Window.CursorShown);
+    // The picture's top left is 5 left of and 3 above the mouse, and it reached the display.
+    const auto pixel = [&](int x, int y) {
+        uint32_t v;
+        std::memcpy(&v, rig.Display.Memory.Frame.data() + (static_cast<size_t>(y) * 800 + x) * 4, 4);
+        return v & 0xFFFFFF;
+    };
+    EXPECT_EQ(pixel(295, 197), 0xFFFFFFu);
+    EXPECT_EQ(pixel(310, 212), 0xFFFFFFu);
+    EXPECT_EQ(pixel(294, 197), 0u);
+    EXPECT_EQ(pixel(311, 212), 0u);
+
+    // Leaving full screen brings the system's arrow back.
+    TInputEvent altEnter;
+    altEnter.Kind = TInputKind::KeyDown;
+    altEnter.Key = KeyCode::Enter;
+    altEnter.Shift = ShiftState::Alt;
+    engine->HandleInput(altEnter);
+    rig.Clock.Advance(kStepMs);
+    engine->AppIdle();
+    EXPECT_TRUE(rig.Window.CursorShown);
 }
 
 TEST(DisplaySetUp, FallsBackToSixteenBitsThenEndsTheProgram)
