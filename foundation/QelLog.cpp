@@ -11,8 +11,14 @@ std::string FormatLogStamp(int64_t elapsedMs)
 {
     if (elapsedMs < 0)
         elapsedMs = 0;
-    return "{" + IntToStr(elapsedMs / 60000) + ":" + IntToStr(elapsedMs / 1000 % 60) + ":" +
-           IntToStr(elapsedMs % 1000) + "} ";
+    std::string stamp = "{";
+    stamp += IntToStr(elapsedMs / 60000);
+    stamp += ':';
+    stamp += IntToStr(elapsedMs / 1000 % 60);
+    stamp += ':';
+    stamp += IntToStr(elapsedMs % 1000);
+    stamp += "} ";
+    return stamp;
 }
 
 TQelLog::TQelLog(fs::path path, const IClock& clock, bool startFresh)
