@@ -105,6 +105,10 @@ int Run(const TDevOptions& dev, std::vector<TScriptedInput> script)
     router.Guard([&] { engine.FormActivate(); });
     int64_t frame = 0;
     while (!engine.Terminated()) {
+        if (dev.Frames && frame >= *dev.Frames) {
+            engine.FormClose();
+            break;
+        }
         platform.PollEvents(router);
         if (engine.Terminated())
             break;
@@ -118,10 +122,6 @@ int Run(const TDevOptions& dev, std::vector<TScriptedInput> script)
         ++frame;
         if (dev.FixedStepMs)
             steppedClock.Advance(*dev.FixedStepMs);
-        if (dev.Frames && frame >= *dev.Frames) {
-            engine.FormClose();
-            break;
-        }
         if (!dev.Uncapped)
             TSdlPlatform::SleepMicroseconds(pacer.WaitUs(TSdlPlatform::SteadyMicroseconds()));
     }
