@@ -43,10 +43,10 @@ protected:
 
     TAudioHandle LoadConstant(double value, int ms = 1000, int maxPlaybacks = 5)
     {
-        fixture::TWavSpec spec;
-        spec.Frames = static_cast<size_t>(Frames(ms));
-        spec.Sample = [value](size_t, int) { return value; };
-        auto bytes = fixture::MakeWav(spec);
+        fixture::TWavShape shape;
+        shape.Frames = static_cast<size_t>(Frames(ms));
+        shape.Sample = [value](size_t, int) { return value; };
+        auto bytes = fixture::MakeWav(shape);
         return mixer.SampleLoad(bytes, maxPlaybacks);
     }
     TAudioHandle LoadModule(const std::vector<uint8_t>& orders)
@@ -259,7 +259,7 @@ TEST_F(MixerTest, PauseHoldsModulesAndTheirSlides)
 
 TEST_F(MixerTest, PauseResumesSampleWhereItStopped)
 {
-    fixture::TWavSpec ramp;
+    fixture::TWavShape ramp;
     ramp.Frames = 1000;
     ramp.Sample = [](size_t f, int) { return f / 1000.0; };
     auto bytes = fixture::MakeWav(ramp);

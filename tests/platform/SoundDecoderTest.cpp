@@ -21,14 +21,14 @@ TEST(SoundDecoder, ReadsEveryWavSampleLayout)
     const Row rows[] = {{8, false, 1}, {16, false, 1}, {16, false, 2}, {24, false, 2}, {32, false, 1}, {32, true, 2}};
     for (const Row& row : rows) {
         SCOPED_TRACE(std::to_string(row.Bits) + (row.Float ? " float" : " bits") + " x" + std::to_string(row.Channels));
-        fixture::TWavSpec spec;
-        spec.Bits = row.Bits;
-        spec.Float = row.Float;
-        spec.Channels = row.Channels;
-        spec.Frames = 100;
-        spec.Sample = [](size_t, int channel) { return channel == 0 ? 0.5 : -0.25; };
+        fixture::TWavShape shape;
+        shape.Bits = row.Bits;
+        shape.Float = row.Float;
+        shape.Channels = row.Channels;
+        shape.Frames = 100;
+        shape.Sample = [](size_t, int channel) { return channel == 0 ? 0.5 : -0.25; };
         std::string error;
-        auto sound = DecodeSound(fixture::MakeWav(spec), kRate, &error);
+        auto sound = DecodeSound(fixture::MakeWav(shape), kRate, &error);
         ASSERT_TRUE(sound) << error;
         ASSERT_EQ(sound->FrameCount(), 100u);
         EXPECT_NEAR(sound->Samples[0], 0.5, 0.01);
@@ -39,11 +39,11 @@ TEST(SoundDecoder, ReadsEveryWavSampleLayout)
 
 TEST(SoundDecoder, ConvertsTheRateToTheMixers)
 {
-    fixture::TWavSpec spec;
-    spec.Rate = 22050;
-    spec.Frames = 2205;
-    spec.Sample = [](size_t f, int) { return f / 2205.0; };
-    auto sound = DecodeSound(fixture::MakeWav(spec), kRate);
+    fixture::TWavShape shape;
+    shape.Rate = 22050;
+    shape.Frames = 2205;
+    shape.Sample = [](size_t f, int) { return f / 2205.0; };
+    auto sound = DecodeSound(fixture::MakeWav(shape), kRate);
     ASSERT_TRUE(sound);
     EXPECT_EQ(sound->FrameCount(), 4410u);
     // Half-way through in time is half-way through the ramp.
@@ -102,9 +102,9 @@ TEST(SoundDecoder, RefusesDamagedFiles)
 
 TEST(SoundDecoder, PlaysWhatIsThereOfATruncatedWav)
 {
-    fixture::TWavSpec spec;
-    spec.Frames = 1000;
-    auto wav = fixture::MakeWav(spec);
+    fixture::TWavShape shape;
+    shape.Frames = 1000;
+    auto wav = fixture::MakeWav(shape);
     wav.resize(wav.size() - 2 * 400 - 1);  // the data chunk says 1000 frames, 599.5 are there
     auto sound = DecodeSound(wav, kRate);
     ASSERT_TRUE(sound);

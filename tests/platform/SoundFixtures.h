@@ -31,7 +31,7 @@ inline void PutText(std::vector<uint8_t>& out, const std::string& text, size_t w
 }
 
 // A RIFF WAVE file; sample(frame, channel) gives each value in -1..1.
-struct TWavSpec {
+struct TWavShape {
     int Rate = 44100;
     int Channels = 1;
     int Bits = 16;       // 8, 16, 24, 32
@@ -40,22 +40,22 @@ struct TWavSpec {
     std::function<double(size_t frame, int channel)> Sample = [](size_t, int) { return 0.5; };
 };
 
-inline std::vector<uint8_t> MakeWav(const TWavSpec& spec)
+inline std::vector<uint8_t> MakeWav(const TWavShape& shape)
 {
     std::vector<uint8_t> data;
-    for (size_t f = 0; f < spec.Frames; ++f)
-        for (int c = 0; c < spec.Channels; ++c) {
-            double v = spec.Sample(f, c);
-            if (spec.Float) {
+    for (size_t f = 0; f < shape.Frames; ++f)
+        for (int c = 0; c < shape.Channels; ++c) {
+            double v = shape.Sample(f, c);
+            if (shape.Float) {
                 float x = static_cast<float>(v);
                 uint32_t u;
                 std::memcpy(&u, &x, 4);
                 Put32(data, u);
-            } else if (spec.Bits == 8) {
+            } else if (shape.Bits == 8) {
                 data.push_back(static_cast<uint8_t>(std::lround(v * 127.0) + 128));
-            } else if (spec.Bits == 16) {
+            } else if (shape.Bits == 16) {
                 Put16(data, static_cast<uint16_t>(static_cast<int16_t>(std::lround(v * 32767.0))));
-            } else if (spec.Bits == 24) {
+            } else if (shape.Bits == 24) {
                 uint32_t u = static_cast<uint32_t>(static_cast<int32_t>(std::lround(v * 8388607.0)));
                 data.push_back(static_cast<uint8_t>(u));
                 data.push_back(static_cast<uint8_t>(u >> 8));
@@ -70,13 +70,13 @@ inline std::vector<uint8_t> MakeWav(const TWavSpec& spec)
     PutText(out, "WAVE", 4);
     PutText(out, "fmt ", 4);
     Put32(out, 16);
-    Put16(out, spec.Float ? 3 : 1);
-    Put16(out, static_cast<uint32_t>(spec.Channels));
-    Put32(out, static_cast<uint32_t>(spec.Rate));
-    const uint32_t blockAlign = static_cast<uint32_t>(spec.Channels * spec.Bits / 8);
-    Put32(out, static_cast<uint32_t>(spec.Rate) * blockAlign);
+    Put16(out, shape.Float ? 3 : 1);
+    Put16(out, static_cast<uint32_t>(shape.Channels));
+    Put32(out, static_cast<uint32_t>(shape.Rate));
+    const uint32_t blockAlign = static_cast<uint32_t>(shape.Channels * shape.Bits / 8);
+    Put32(out, static_cast<uint32_t>(shape.Rate) * blockAlign);
     Put16(out, blockAlign);
-    Put16(out, static_cast<uint32_t>(spec.Bits));
+    Put16(out, static_cast<uint32_t>(shape.Bits));
     PutText(out, "data", 4);
     Put32(out, static_cast<uint32_t>(data.size()));
     out.insert(out.end(), data.begin(), data.end());
