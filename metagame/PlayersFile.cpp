@@ -135,14 +135,35 @@ bool IsPlainName(std::string_view name)
     return true;
 }
 
+// Control characters other than tab: a plain file holding one would read back as scrambled.
+bool IsBreaking(char c)
+{
+    return static_cast<unsigned char>(c) < 0x20 && c != '\t';
+}
+
+// In values they are written the way player names write them, so a name stays the same.
+void EscapeControls(std::string& value)
+{
+    if (std::none_of(value.begin(), value.end(), IsBreaking))
+        return;
+    std::string out;
+    for (char c : value)
+        out += IsBreaking(c) ? "&#" + IntToStr(static_cast<unsigned char>(c)) + ";" : std::string(1, c);
+    value = std::move(out);
+}
+
 // A damaged file can leave elements or attributes whose names the reader made from junk
-// ("abc/", "!--x"); written back they would read as something else (a self-closing tag, a
-// comment swallowing the rest) and move the profiles around. They carry nothing the game
-// reads, so they are left out of the file.
+// ("abc/", "!--x"), and control characters in values; written back they would read as
+// something else (a self-closing tag, a comment swallowing the rest, a plain file taken
+// for a scrambled one) and move or lose the profiles. They carry nothing the game reads,
+// so they are left out of the file.
 void DropUnwritable(TQelXMLTag& tag)
 {
     std::erase_if(tag.Attributes, [](const auto& attribute) { return !IsPlainName(attribute->Name); });
     std::erase_if(tag.Children, [](const auto& child) { return !IsPlainName(child->Name); });
+    for (auto& attribute : tag.Attributes)
+        EscapeControls(attribute->Value);
+    std::erase_if(tag.Text, IsBreaking);
     for (auto& child : tag.Children)
         DropUnwritable(*child);
 }

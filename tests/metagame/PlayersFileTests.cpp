@@ -437,6 +437,30 @@ TEST_F(PlayersFileTest, JunkElementsOfADamagedFileAreNotWrittenBack)
     EXPECT_EQ(loaded.CurrentScore, 9);
 }
 
+// A control character in a hand-edited file would make the debug mode's plain file read
+// back as scrambled, and lose it.
+TEST_F(PlayersFileTest, ControlCharactersNeverReachAPlainFile)
+{
+    file.WritePlain = true;
+    player.Name = "Seed";
+    ASSERT_EQ(file.MakeNewPlayersFile(player), TProfileResult::Done);
+    TQelParser document;
+    ASSERT_TRUE(LoadDataXml(PlayersPath(), kDataKey, document));
+    TQelXMLTag* profile = document.GetChild(0)->GetChild(0);
+    profile->GetAttributeByName("Name")->SetValue("A\x01" "B");
+    profile->AddChild("Note", "x\x02y");
+    ASSERT_TRUE(SaveDataXml(document, PlayersPath(), kDataKey, false));  // scrambled: any byte goes
+
+    ASSERT_EQ(file.LoadPlayer(player), TLoadResult::Loaded);
+    EXPECT_EQ(player.Name, "A\x01" "B");
+    ASSERT_EQ(file.SavePlayerState(player, TSaveMode::Full), TProfileResult::Done);
+    TMemoryStream written(ReadText(PlayersPath()));
+    EXPECT_TRUE(IsPlainText(written));
+    ASSERT_EQ(file.LoadPlayer(player), TLoadResult::Loaded);
+    EXPECT_EQ(player.Name, "A\x01" "B");
+    EXPECT_EQ(file.SavePlayerState(player, TSaveMode::Full), TProfileResult::Done);
+}
+
 TEST_F(PlayersFileTest, NewProfileFileNeverReplacesExistingProfiles)
 {
     CreateTwo();
