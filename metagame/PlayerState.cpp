@@ -53,16 +53,6 @@ int32_t IntOf(const TQelXMLTag& state, std::string_view name, int32_t fallback =
     return text ? LeadingInt(*text) : fallback;
 }
 
-// "1", "true" (any case) and any other non-zero number count as true.
-bool FlagOf(const TQelXMLTag& state, std::string_view name, bool fallback)
-{
-    auto text = ValueOf(state, name);
-    if (!text)
-        return fallback;
-    if (auto b = StrictBool(*text))
-        return *b;
-    return LeadingInt(*text) != 0;
-}
 
 // The leading decimal real of the text, with "," taken as the decimal separator too
 // (profiles written where the system's number format uses a comma); 0 when there is none.
@@ -96,6 +86,16 @@ std::string Word(bool v)
 }
 
 }  // namespace
+
+bool StateFlag(const TQelXMLTag& state, std::string_view name, bool fallback)
+{
+    auto text = ValueOf(state, name);
+    if (!text)
+        return fallback;
+    if (auto b = StrictBool(*text))
+        return *b;
+    return LeadingInt(*text) != 0;
+}
 
 void WriteShowInstructions(TQelXMLTag& state, const TPlayer& player)
 {
@@ -147,7 +147,7 @@ void WritePlayerState(TQelXMLTag& state, const TPlayer& player)
 
 void ReadPlayerState(const TQelXMLTag& state, TPlayer& player)
 {
-    player.WinGame = FlagOf(state, "WinGame", false);
+    player.WinGame = StateFlag(state, "WinGame", false);
     player.CurrentScore = IntOf(state, "CurrentScore");
     player.TotalScore = IntOf(state, "TotalScore");
 
@@ -169,12 +169,12 @@ void ReadPlayerState(const TQelXMLTag& state, TPlayer& player)
     player.ExelentCount = IntOf(state, "ExelentCount");
     player.IncredibleCount = IntOf(state, "IncredibleCount");
     player.FantasticCount = IntOf(state, "FantasticCount");
-    player.NoMinus10 = FlagOf(state, "NoMinus10", false);
+    player.NoMinus10 = StateFlag(state, "NoMinus10", false);
     player.ExtraExpertGoal = IntOf(state, "ExtraExpertGoal");
     player.NoBy = IntOf(state, "NoBy");
     player.ChooseInterior = IntOf(state, "ChooseInterior");
     player.PrevScore = IntOf(state, "PrevScore");
-    player.ShowInHighScores = FlagOf(state, "ShowInHighScores", true);
+    player.ShowInHighScores = StateFlag(state, "ShowInHighScores", true);
     player.MaxEpisod = IntOf(state, "MaxEpisod");
     player.CurrentEpisod = IntOf(state, "CurrentEpisod");
     player.CurrentLevel = IntOf(state, "CurrentLevel");
@@ -204,5 +204,5 @@ void ReadPlayerState(const TQelXMLTag& state, TPlayer& player)
             player.UpdateObjects.push_back(ReadList(episod->Text));
     }
 
-    player.ShowInstructions = FlagOf(state, "ShowInstructions", true);
+    player.ShowInstructions = StateFlag(state, "ShowInstructions", true);
 }

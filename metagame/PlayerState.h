@@ -2,6 +2,8 @@
 // written in a fixed order and read back with a default for every missing one.
 #pragma once
 
+#include <string_view>
+
 class TQelXMLTag;
 struct TPlayer;
 
@@ -11,6 +13,10 @@ void WritePlayerState(TQelXMLTag& currentState, const TPlayer& player);
 // Numbers are read from their leading digits; SpeedPlay accepts "," as well as "." and
 // is raised to its minimum.
 void ReadPlayerState(const TQelXMLTag& currentState, TPlayer& player);
+
+// A flag value: "true"/"false" in any case, or a number (non-zero is true); fallback when
+// the value is missing.
+bool StateFlag(const TQelXMLTag& currentState, std::string_view name, bool fallback);
 
 // The separate writers of the partial saves.
 void WriteShowInstructions(TQelXMLTag& currentState, const TPlayer& player);

@@ -114,16 +114,6 @@ TQelXMLTag* AppendProfile(TQelXMLTag& list, const std::string& name)
     return profile;
 }
 
-bool Flag(const TQelXMLTag& state, std::string_view name, bool fallback)
-{
-    const TQelXMLTag* child = state.GetChildByName(name);
-    if (!child)
-        return fallback;
-    if (auto b = StrictBool(child->Text))
-        return *b;
-    return LeadingInt(child->Text) != 0;
-}
-
 // Whether the XML writer's output for this name reads back as the same name.
 bool IsPlainName(std::string_view name)
 {
@@ -499,7 +489,7 @@ std::optional<std::vector<TRunningScore>> TPlayersFile::RunningScores()
             if (!money)
                 continue;
             const int32_t score = LeadingInt(money->Text);
-            if (score != 0 && Flag(*state, "ShowInHighScores", true))
+            if (score != 0 && StateFlag(*state, "ShowInHighScores", true))
                 scores.push_back({NameOf(*profile), score});
         }
         return scores;
