@@ -53,7 +53,6 @@ int32_t IntOf(const TQelXMLTag& state, std::string_view name, int32_t fallback =
     return text ? LeadingInt(*text) : fallback;
 }
 
-
 // The leading decimal real of the text, with "," taken as the decimal separator too
 // (profiles written where the system's number format uses a comma); 0 when there is none.
 double LeadingReal(std::string_view text)
