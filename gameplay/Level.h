@@ -9,6 +9,7 @@
 // levels are created once and kept.
 #pragma once
 
+#include "effects/QelScreenEffects.h"
 #include "foundation/Geometry.h"
 #include "foundation/Random.h"
 #include "gameplay/Fish.h"
@@ -256,6 +257,9 @@ public:
     TLevelTimes Times;
     int32_t DialogIndex = 0;  // next entry of Scene.DialogList
     TLevelDemo Demo;
+    // The level's own running effects (its scene effects among them); the screen effect
+    // manager ticks them while the level is loaded.
+    TScreenEffects EffectList;
 
     TLevelLinks Links;
 
