@@ -15,6 +15,7 @@
 #include "gameplay/Fish.h"
 #include "gameplay/FishkaType.h"
 #include "gameplay/Lenta.h"
+#include "gameplay/LevelPlay.h"
 #include "gameplay/LevelServices.h"
 
 #include <cstdint>
@@ -260,6 +261,7 @@ public:
     // The level's own running effects (its scene effects among them); the screen effect
     // manager ticks them while the level is loaded.
     TScreenEffects EffectList;
+    TLevelPlay Play;  // customers, score, the level's flow and its results
 
     TLevelLinks Links;
 

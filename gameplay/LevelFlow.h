@@ -1,0 +1,64 @@
+// The life of a level once its file is loaded: how it is set up to run (goals, time, belt
+// speed, panels, music), its game timer (dialogs, score display and goal events, the
+// clock, time-out), pausing and resuming, and when it is complete or failed.
+#pragma once
+
+#include "gameplay/LevelGame.h"
+
+#include <cstdint>
+#include <string>
+
+class tLevel;
+struct TLevelFrame;
+
+enum class TLevelPhase : uint8_t {
+    Loaded,    // read from its file, not yet run
+    Running,   // played (also while paused under a window or dialog)
+    Complete,  // won: the end animation and the results
+    Failed,
+};
+
+struct TLevelFlow {
+    TLevelPhase Phase = TLevelPhase::Loaded;
+    bool InputEnabled = false;  // the player's clicks reach the belt
+    bool Paused = false;
+    int64_t PausedAt = 0;
+    int64_t AlertAt = 0;  // the next time the time alert may sound
+    bool GoalReached = false;
+    bool ExGoalReached = false;
+    bool ResultsShown = false;
+    int64_t ResultsShowAt = 0;  // 0 none
+    int64_t UnlockShowAt = 0;   // an unlocked upgrade's window is due; 0 none
+    int32_t UnlockSlot = 0;
+    int32_t CompleteNeed = 0;
+    int32_t PersCount = 0;
+    std::string Music;
+    std::string MusicPattern;
+    TLevelScreen BeforeLevelScreen = TLevelScreen::Level;  // where the window before the level returns
+    std::string DialogPlaying;  // the script of the dialog over the level, if any
+};
+
+// Sets a loaded level up to run: goals and time from its episode entry, the adaptive level
+// time, the belt's speed, the upgrades bought, the panels and the music. Called once the
+// level file is loaded; the level's start time is taken after it.
+void RunLevel(tLevel& level, TLevelGame& game);
+
+// One frame of a played level: dialogs due, the score display and the goals, the clock and
+// the time-out, then the belt, the level's end timers and the customers.
+void TickGameTimer(tLevel& level, TLevelGame& game, const TLevelFrame& frame);
+// The level's end timers: failed or complete when their time has come.
+void TickGameCompleteTimer(tLevel& level, TLevelGame& game, int64_t now);
+
+// A window or dialog stops the level's clock; resuming moves every pending time of the
+// level by the time it was paused, so no time is lost.
+void PauseLevel(tLevel& level, int64_t now);
+void ResumeLevel(tLevel& level, int64_t duration);
+
+// The dialog over the level has ended: the level is played again.
+void DialogEnded(tLevel& level, TLevelGame& game, int64_t now);
+
+// Whether the player's clicks reach the belt now.
+bool LevelAcceptsInput(const tLevel& level);
+
+// "m:ss" of a time in ms.
+std::string FormatMinutes(int32_t ms);

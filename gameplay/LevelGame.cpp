@@ -1,0 +1,90 @@
+// The links of the level's rules, their stand-ins, and the windows over the interface.
+#include "gameplay/LevelGame.h"
+
+#include "foundation/Clock.h"
+#include "gameplay/Level.h"
+#include "gameplay/LevelWindows.h"
+#include "gameplay/ManTypes.h"
+#include "interface/QelForm.h"
+#include "interface/QelInterfaceEngine.h"
+#include "metagame/Episods.h"
+#include "metagame/Shop.h"
+
+namespace {
+
+class TNoLevelHost final : public ILevelHost {
+public:
+    void EnterScreen(TLevelScreen screen) override { screen_ = screen; }
+    TLevelScreen Screen() const override { return screen_; }
+    void SavePlayer() override {}
+    bool StartDialog(const std::string&, int64_t) override { return false; }
+    bool StartHint(const std::string&, const THintPlacement&, int32_t, int32_t, int64_t) override { return false; }
+    void ShowUnlockWindow(int32_t) override {}
+    void StopMusic() override {}
+    void DeleteScreenEffect(const std::string&) override {}
+    void FreezeScene() override {}
+    void MakeBonusMoneyPicture(const std::string&) override {}
+    void MakeScaledPicture(const std::string&, const std::string&, double) override {}
+    int32_t PictureAlpha(const std::string&, int32_t, int32_t) const override { return -1; }
+    void RedrawAll() override {}
+
+private:
+    TLevelScreen screen_ = TLevelScreen::Level;
+};
+
+const TManTypeTable kNoMans;
+
+}  // namespace
+
+struct TLevelGame::TStandIns {
+    TMemoryLevelWindows Windows;
+    TNoLevelHost Host;
+};
+
+TLevelGame::TLevelGame() : standIns_(std::make_unique<TStandIns>()) {}
+TLevelGame::~TLevelGame() = default;
+
+const TManTypeTable& TLevelGame::TheMans() const { return Mans ? *Mans : kNoMans; }
+ILevelWindows& TLevelGame::TheWindows() { return Windows ? *Windows : standIns_->Windows; }
+ILevelHost& TLevelGame::TheHost() { return Host ? *Host : standIns_->Host; }
+int64_t TLevelGame::Now() const { return Clock ? Clock->NowMs() : kClockStartMs; }
+
+const TLevelInEpisod* TLevelGame::LevelEntry(const tLevel& level) const
+{
+    return Episods ? Episods->Level(level.Episod, level.LevelIndex) : nullptr;
+}
+
+int32_t TLevelGame::TypeValue(const tLevel& level, int32_t typeIndex) const
+{
+    const TFishkaType* type = level.Types().Type(typeIndex);
+    if (!type || !Shop)
+        return 0;
+    // The shop knows garments by their picture stem, which is also their name.
+    return Shop->GetValueByFishkaTypes(type->FileName, type->PieceCount);
+}
+
+std::string TLevelGame::Currency() { return GetCaption(TheWindows(), "WResource_LCurrency"); }
+
+bool IsStandardLevel(const tLevel& level) { return !level.IsBonusLevel() && !level.IsPixelLevel(); }
+
+bool LevelTimeOver(const tLevel& level) { return level.Times.TimeLeft <= 0; }
+
+bool TInterfaceLevelWindows::SetObjectProperty(const std::string& objectName, const std::string& propName,
+                                               const std::string& value)
+{
+    return engine_.SetObjectProperty(objectName, propName, value);
+}
+
+TQelVariant TInterfaceLevelWindows::GetObjectValue(const std::string& objectName, const std::string& propName) const
+{
+    return engine_.GetObjectValue(objectName, propName);
+}
+
+void TInterfaceLevelWindows::ShowModal(const std::string& name) { engine_.ShowModal(name); }
+void TInterfaceLevelWindows::HideModal(const std::string& name) { engine_.HideModal(name); }
+
+bool TInterfaceLevelWindows::IsTopWindow(const std::string& name) const
+{
+    const TQelForm* top = engine_.TopModal();
+    return top && top->Name() == name;
+}
