@@ -183,6 +183,8 @@ void RunLevelSteps(tLevel& level, TLevelGame& game)
             level.CountCompleteFishes.assign(outfits.size(), 4);
         }
     }
+    if (!demo)
+        game.TheHost().MakeColorFishesSurfaces(level);
     if (demo)
         SetDemoValues(level);
 

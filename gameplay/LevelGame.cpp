@@ -23,6 +23,7 @@ public:
     void StopMusic() override {}
     void DeleteScreenEffect(const std::string&) override {}
     void FreezeScene() override {}
+    void MakeColorFishesSurfaces(tLevel&) override {}
     void MakeBonusMoneyPicture(const std::string&) override {}
     void MakeScaledPicture(const std::string&, const std::string&, double) override {}
     int32_t PictureAlpha(const std::string&, int32_t, int32_t) const override { return -1; }

@@ -69,6 +69,9 @@ public:
     // Draws one frame with the mouse away and keeps it as the background under the
     // result windows.
     virtual void FreezeScene() = 0;
+    // Prepares the pictures of the level's piece types: each part combination in the
+    // type's colours with its halo, and the order pictures.
+    virtual void MakeColorFishesSurfaces(tLevel& level) = 0;
     // Makes "BonusMoney.png" from "UnderBonusMoney.png" with the text in the fifth font.
     virtual void MakeBonusMoneyPicture(const std::string& text) = 0;
     // Makes picture name from source shrunk by divisor (the results' outfit pictures).

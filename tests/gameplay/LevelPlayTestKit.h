@@ -40,6 +40,7 @@ public:
     void StopMusic() override { ++MusicStops; }
     void DeleteScreenEffect(const std::string& name) override { Deleted.push_back(name); }
     void FreezeScene() override { ++Freezes; }
+    void MakeColorFishesSurfaces(tLevel&) override { ++PreparedLevels; }
     void MakeBonusMoneyPicture(const std::string& text) override { BonusTexts.push_back(text); }
     void MakeScaledPicture(const std::string& source, const std::string& name, double) override
     {
@@ -63,6 +64,7 @@ public:
     int MusicStops = 0;
     std::vector<std::string> Deleted;
     int Freezes = 0;
+    int PreparedLevels = 0;
     std::vector<std::string> BonusTexts;
     std::vector<std::string> Scaled;
     std::function<int32_t(const std::string&, int32_t, int32_t)> AlphaOf;

@@ -49,6 +49,7 @@ static std::vector<TToolCommand> AllCommands()
     AddSheetCommands(commands);
     AddEffectCommands(commands);
     AddUiCommands(commands);
+    AddSimCommands(commands);
     return commands;
 }
 

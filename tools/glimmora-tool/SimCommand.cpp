@@ -1,0 +1,754 @@
+// glimmora-tool sim: plays standard levels of the shipped data headless, at a fixed 16 ms
+// step on the manual clock, with the game's own belts, customers and scoring, and a bot
+// that clicks pieces at their screen positions through the level's mouse entry points.
+// One line per level, the same line for the same arguments.
+#include "tools/glimmora-tool/ToolCommand.h"
+
+#include "foundation/Clock.h"
+#include "foundation/DataScramble.h"
+#include "foundation/DataSource.h"
+#include "foundation/FileFolder.h"
+#include "foundation/Files.h"
+#include "foundation/QelLog.h"
+#include "foundation/QelParser.h"
+#include "foundation/Random.h"
+#include "foundation/Text.h"
+#include "gameplay/Combining.h"
+#include "gameplay/Level.h"
+#include "gameplay/LevelFlow.h"
+#include "gameplay/LevelFrame.h"
+#include "gameplay/LevelGame.h"
+#include "gameplay/LevelInput.h"
+#include "gameplay/LevelRules.h"
+#include "gameplay/LevelWindows.h"
+#include "gameplay/ManTypes.h"
+#include "gameplay/StartLevel.h"
+#include "gameplay/SurfLevelPictures.h"
+#include "graphics/SurfEngine.h"
+#include "metagame/EpisodProgress.h"
+#include "metagame/Episods.h"
+#include "metagame/GameTables.h"
+#include "metagame/Shop.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <iostream>
+#include <map>
+#include <memory>
+#include <optional>
+#include <sstream>
+
+#include <unistd.h>
+
+namespace {
+
+constexpr int64_t kStep = 16;              // ms per frame
+constexpr int64_t kOvertime = 600000;      // ms a level may run past its time (customers leaving)
+constexpr int64_t kThinkTime = 350;        // ms the greedy bot takes for each click
+constexpr int32_t kRandomMin = 250;        // ms between the random bot's clicks
+constexpr int32_t kRandomMax = 1000;
+constexpr int32_t kCrowdedFill = 70;       // percent: the greedy bot clears the belt beyond this
+constexpr uint32_t kBotSeedSalt = 0x9E3779B9u;  // the bots draw from their own stream
+constexpr uint32_t kCosmeticSeed = 20260101;
+// Pieces whose pictures the data does not hold are hit where a piece would stand.
+constexpr int32_t kDefaultPieceWidth = 72;
+constexpr int32_t kDefaultPieceHeight = 96;
+const TPoint kEmptySpot{5, 5};  // a right click here lets go of the selection
+
+struct TOptions {
+    int Episode = 0;
+    int Level = 0;
+    uint32_t Seed = 1;
+    std::string Bot = "greedy";
+    std::string DataFolder;
+    std::string Archive;
+    std::string Params;
+    bool All = false;
+};
+
+// ---- The game's tables ------------------------------------------------------------------
+
+// A data folder whose files sit in subfolders (the content sources) is seen flat, as the
+// archive would hold it: links to its files in a scratch folder, removed afterwards.
+class TFlatFolder {
+public:
+    explicit TFlatFolder(const std::filesystem::path& folder) : path_(folder)
+    {
+        namespace fs = std::filesystem;
+        bool nested = false;
+        for (const auto& entry : fs::directory_iterator(folder))
+            nested = nested || entry.is_directory();
+        if (!nested)
+            return;
+        std::vector<fs::path> files;
+        for (const auto& entry : fs::recursive_directory_iterator(folder))
+            if (entry.is_regular_file())
+                files.push_back(fs::absolute(entry.path()));
+        std::sort(files.begin(), files.end());
+        scratch_ = fs::temp_directory_path() / ("glimmora-sim-" + std::to_string(::getpid()));
+        fs::remove_all(scratch_);
+        fs::create_directories(scratch_);
+        for (const fs::path& file : files)
+            if (!fs::exists(scratch_ / file.filename()))
+                fs::create_symlink(file, scratch_ / file.filename());
+        path_ = scratch_;
+    }
+    ~TFlatFolder()
+    {
+        std::error_code ignored;
+        if (!scratch_.empty())
+            std::filesystem::remove_all(scratch_, ignored);
+    }
+    TFlatFolder(const TFlatFolder&) = delete;
+    TFlatFolder& operator=(const TFlatFolder&) = delete;
+    const std::filesystem::path& Path() const { return path_; }
+
+private:
+    std::filesystem::path path_;
+    std::filesystem::path scratch_;
+};
+
+struct TSimData {
+    std::unique_ptr<TFlatFolder> Flat;
+    std::unique_ptr<TDataSource> Data;
+    TFishkaTypes Types;
+    TManTypeTable Mans;
+    TShop Shop;
+    TEpisods Episods;
+    TBeltTuning Tuning;
+    TLevelTimeParams TimeParams;
+    std::string ParamsNote;
+};
+
+double RealAttribute(const TQelXMLTag& tag, std::string_view name, double fallback)
+{
+    std::string text = tag.AttributeValue(name);
+    if (text.empty())
+        if (const TQelXMLTag* child = tag.GetChildByName(name))
+            text = child->Text;
+    auto value = StrictReal(text);
+    return value ? *value : fallback;
+}
+
+std::vector<TSpeedInterval> ReadIntervals(const TQelXMLTag* list)
+{
+    std::vector<TSpeedInterval> intervals;
+    if (!list)
+        return intervals;
+    for (const auto& child : list->Children)
+        intervals.push_back({static_cast<int32_t>(RealAttribute(*child, "Value", 0)),
+                             RealAttribute(*child, "KoeffSpeed", 1.0)});
+    return intervals;
+}
+
+// The game parameters the belt and the level time use, from "GameParams.xml": scrambled
+// or plain, and as a plain source file also with bare line feeds.
+bool ReadGameParams(const std::filesystem::path& path, TSimData& sim)
+{
+    TQelParser document;
+    auto bytes = ReadFileBytes(path);
+    if (!bytes)
+        return false;
+    std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+    if (TrimView(text).substr(0, 1) == "<")
+        document.LoadFromText(text);
+    else if (!LoadDataXml(path, kDataKey, document))
+        return false;
+    const TQelXMLTag* root = document.FindChildByName("GamePlayParams");
+    if (!root)
+        return false;
+    auto number = [&](const char* name, int32_t fallback) {
+        const TQelXMLTag* tag = root->GetChildByName(name);
+        return tag ? LeadingInt(tag->Text) : fallback;
+    };
+    sim.Tuning.ReverseParam = number("ParamReverceLenta", sim.Tuning.ReverseParam);
+    sim.Tuning.PauseDuration = number("ParamPauseLenta", sim.Tuning.PauseDuration);
+    sim.Tuning.TimeShowMoneyBag = number("TimeShowMoneyBag", sim.Tuning.TimeShowMoneyBag);
+    sim.Tuning.SpeedIntervals = ReadIntervals(root->GetChildByName("SpeedIntervals"));
+    sim.Tuning.SpeedIntervalsAfterGoal = ReadIntervals(root->GetChildByName("SpeedIntervalsAfterGoal"));
+    if (const TQelXMLTag* timers = root->GetChildByName("BonusTimers")) {
+        TLevelTimeParams& p = sim.TimeParams;
+        p.NewKostum = RealAttribute(*timers, "NewKostum", 0);
+        p.NewLevel = RealAttribute(*timers, "NewLevel", 0);
+        p.NewEpisod = RealAttribute(*timers, "NewEpisod", 0);
+        p.NewStartGame = RealAttribute(*timers, "NewStartGame", 0);
+        p.LoseLevel = RealAttribute(*timers, "LoseLevel", 0);
+        p.Deduction1 = RealAttribute(*timers, "Deduction1", 0);
+        p.Deduction2 = RealAttribute(*timers, "Deduction2", 0);
+        p.Deduction3 = RealAttribute(*timers, "Deduction3", 0);
+    }
+    return true;
+}
+
+// Where "GameParams.xml" lives: given, beside the archive, or in the content's program folder.
+std::filesystem::path ParamsPath(const TOptions& o)
+{
+    namespace fs = std::filesystem;
+    if (!o.Params.empty())
+        return o.Params;
+    std::vector<fs::path> candidates;
+    if (!o.Archive.empty())
+        candidates.push_back(fs::path(o.Archive).parent_path() / "GameParams.xml");
+    else {
+        fs::path folder = o.DataFolder;
+        candidates.push_back(folder / "GameParams.xml");
+        candidates.push_back(folder.parent_path() / "program" / "GameParams.xml");
+    }
+    for (const fs::path& p : candidates)
+        if (fs::exists(p))
+            return p;
+    return candidates.front();
+}
+
+std::vector<std::pair<std::string, std::string>> ReadMusic(const TDataSource& data)
+{
+    std::vector<std::pair<std::string, std::string>> music;
+    auto bytes = data.Read("MusicPattern.xml");
+    if (!bytes)
+        return music;
+    TQelParser document;
+    document.LoadFromText(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+    if (const TQelXMLTag* root = document.FindChildByName("MusicPattern"))
+        for (const auto& child : root->Children)
+            music.emplace_back(child->AttributeValue("ID"), child->AttributeValue("Name"));
+    return music;
+}
+
+std::optional<std::string> LoadTables(const TOptions& o, TSimData& sim, TGameLog& log)
+{
+    try {
+        if (!o.Archive.empty()) {
+            sim.Data = std::make_unique<TDataSource>(std::make_unique<TFileFolder>(o.Archive));
+        } else {
+            sim.Flat = std::make_unique<TFlatFolder>(o.DataFolder);
+            sim.Data = std::make_unique<TDataSource>(sim.Flat->Path());
+        }
+    } catch (const std::exception& e) {
+        return "cannot open " + (o.Archive.empty() ? o.DataFolder : o.Archive) + ": " + e.what();
+    }
+    const TDataSource& data = *sim.Data;
+    sim.Types.LoadFishkaTypes(data, "FishkaTypes.xml", log);
+    sim.Mans.LoadMans(data, "Mans.xml", log);
+    sim.Shop.LoadShop(data, "Shop.xml", log);
+    TListedGameTables tables;
+    for (const TFishkaType& type : sim.Types.Items)
+        tables.FishkaTypes.push_back({type.Name, type.PieceCount});
+    for (const TManTypes& man : sim.Mans.Items)
+        tables.ManTypes.push_back(man.Name);
+    tables.Music = ReadMusic(data);
+    sim.Episods.LoadEpisods(data, "Episods.xml", tables, sim.Shop, false, log);
+    if (sim.Episods.Count() == 0)
+        return std::string("no episodes in Episods.xml");
+    std::filesystem::path params = ParamsPath(o);
+    if (!ReadGameParams(params, sim))
+        sim.ParamsNote = "no game parameters at " + params.string() + "; the belt runs on its defaults";
+    return std::nullopt;
+}
+
+// ---- Pictures and the application's side --------------------------------------------------
+
+// The level's pictures from the data; a piece whose picture is missing keeps a standard
+// size, so that it can still be hit.
+class TSimPictures final : public ILevelPictures {
+public:
+    TSimPictures(TSurfEngine& surfaces, const TDataSource& data) : inner_(surfaces, data) {}
+    bool HasPicture(std::string_view name) const override { return inner_.HasPicture(name); }
+    bool PictureSize(std::string_view name, int32_t& width, int32_t& height) const override
+    {
+        if (inner_.PictureSize(name, width, height))
+            return true;
+        for (std::string_view piece : {"FishkaTypes", "MoneyBonus", "plus1", "reverce", "pause", "transform"})
+            if (name.substr(0, piece.size()) == piece) {
+                width = kDefaultPieceWidth;
+                height = kDefaultPieceHeight;
+                return true;
+            }
+        return false;
+    }
+    void LoadPicture(std::string_view name) override { inner_.LoadPicture(name); }
+    void ReleasePicture(std::string_view name) override { inner_.ReleasePicture(name); }
+    bool IsPermanent(std::string_view name) const override { return inner_.IsPermanent(name); }
+
+private:
+    TSurfLevelPictures inner_;
+};
+
+class TSimHost final : public ILevelHost {
+public:
+    TSimHost(TSurfEngine& surfaces, const TDataSource& data) : surfaces_(surfaces), data_(data) {}
+    void EnterScreen(TLevelScreen screen) override { screen_ = screen; }
+    TLevelScreen Screen() const override { return screen_; }
+    void SavePlayer() override {}
+    bool StartDialog(const std::string&, int64_t) override { return false; }
+    bool StartHint(const std::string&, const THintPlacement&, int32_t, int32_t, int64_t) override { return false; }
+    void ShowUnlockWindow(int32_t) override {}
+    void StopMusic() override {}
+    void DeleteScreenEffect(const std::string&) override {}
+    void FreezeScene() override {}
+    // The piece pictures under their level names, as the type's files (the colours do
+    // not matter to a bot).
+    void MakeColorFishesSurfaces(tLevel& level) override
+    {
+        static const char* const kDigits[] = {"1",  "2",  "3",   "12",  "13",  "23",  "123", "4",
+                                              "14", "24", "34", "124", "134", "234", "1234"};
+        for (int32_t t : level.LevelFishes) {
+            const TFishkaType* type = level.Types().Type(t);
+            if (!type)
+                continue;
+            for (const char* d : kDigits)
+                surfaces_.LoadSurfFromFileOrFileFolder(data_, type->FileName + "_" + d + ".png",
+                                                       "FishkaTypes" + std::to_string(t) + "_" + d + ".png");
+        }
+    }
+    void MakeBonusMoneyPicture(const std::string&) override {}
+    void MakeScaledPicture(const std::string&, const std::string&, double) override {}
+    int32_t PictureAlpha(const std::string& picture, int32_t x, int32_t y) const override
+    {
+        if (!surfaces_.FindSurface(picture))
+            return -1;
+        return surfaces_.GetAlhpaFromSurf(picture, x, y);
+    }
+    void RedrawAll() override {}
+
+private:
+    TSurfEngine& surfaces_;
+    const TDataSource& data_;
+    TLevelScreen screen_ = TLevelScreen::Level;
+};
+
+// ---- Bots --------------------------------------------------------------------------------
+
+class TSimBot {
+public:
+    virtual ~TSimBot() = default;
+    // Called before every frame while the level is played.
+    virtual void Act(tLevel& level, TLevelGame& game, int64_t now) = 0;
+
+protected:
+    static void Click(tLevel& level, TLevelGame& game, TPoint p, TLevelMouseButton button = TLevelMouseButton::Left)
+    {
+        LevelMouseMove(level, game, p.X, p.Y);
+        LevelMouseDown(level, game, button, p.X, p.Y);
+    }
+
+    // A point of the piece's picture where a click takes that piece, if there is one now.
+    static std::optional<TPoint> PointOn(const tLevel& level, TLevelGame& game, int32_t index)
+    {
+        const TFish& fish = level.Belt.Fishes[static_cast<size_t>(index)];
+        if (fish.Width <= 0 || fish.Height <= 0)
+            return std::nullopt;
+        const int32_t cx = static_cast<int32_t>(fish.X + fish.Width / 2);
+        for (double share : {0.5, 0.7, 0.3}) {
+            TPoint p{cx, static_cast<int32_t>(fish.Y + fish.Height * share)};
+            if (FindFishAt(level, game, p.X, p.Y) == index)
+                return p;
+        }
+        return std::nullopt;
+    }
+};
+
+class TIdleBot final : public TSimBot {
+public:
+    void Act(tLevel&, TLevelGame&, int64_t) override {}
+};
+
+// Clicks a random piece now and then.
+class TRandomBot final : public TSimBot {
+public:
+    explicit TRandomBot(uint32_t seed) : random_(seed) {}
+    void Act(tLevel& level, TLevelGame& game, int64_t now) override
+    {
+        if (now < nextAt_ || !LevelAcceptsInput(level))
+            return;
+        nextAt_ = now + random_.Between(kRandomMin, kRandomMax);
+        const int32_t n = static_cast<int32_t>(level.Belt.Fishes.size());
+        if (n == 0)
+            return;
+        if (auto p = PointOn(level, game, random_.Below(n)))
+            Click(level, game, *p);
+    }
+
+private:
+    TRandom random_;
+    int64_t nextAt_ = 0;
+};
+
+// Builds the outfits the customers want: drops a piece on its missing half, the most urgent
+// first; collects money bags; clears the belt of unwanted outfits when it gets crowded.
+class TGreedyBot final : public TSimBot {
+public:
+    void Act(tLevel& level, TLevelGame& game, int64_t now) override
+    {
+        if (now < nextAt_ || !LevelAcceptsInput(level))
+            return;
+        Wanted(level);
+        const auto& fishes = level.Belt.Fishes;
+        const int32_t selected = level.Belt.SelectedIndex;
+        if (selected >= 0 && selected < static_cast<int32_t>(fishes.size())) {
+            int32_t target = BestPartner(level, game, selected, nullptr);
+            if (target >= 0)
+                Click(level, game, *PointOn(level, game, target));
+            else
+                Click(level, game, kEmptySpot, TLevelMouseButton::Right);
+            nextAt_ = now + kThinkTime;
+            return;
+        }
+        for (int32_t i = 0; i < static_cast<int32_t>(fishes.size()); ++i)
+            if (fishes[static_cast<size_t>(i)].Kind == TFishKind::MoneyBag && Takeable(level, game, i, now)) {
+                Click(level, game, *PointOn(level, game, i));
+                nextAt_ = now + kThinkTime;
+                return;
+            }
+        int32_t bestSource = -1;
+        int32_t bestScore = 0;
+        for (int32_t i = 0; i < static_cast<int32_t>(fishes.size()); ++i) {
+            if (!Takeable(level, game, i, now))
+                continue;
+            int32_t score = 0;
+            if (BestPartner(level, game, i, &score) >= 0 && score > bestScore) {
+                bestScore = score;
+                bestSource = i;
+            }
+        }
+        if (bestSource >= 0) {
+            Click(level, game, *PointOn(level, game, bestSource));
+            nextAt_ = now + kThinkTime;
+        }
+    }
+
+private:
+    void Wanted(const tLevel& level)
+    {
+        wanted_.clear();
+        for (const TPerson& person : level.Play.Customers.Persons)
+            if (!person.Leaving)
+                for (const TOrder& order : person.Orders)
+                    wanted_[order.TypeIndex] += order.Remaining;
+    }
+
+    static bool Takeable(const tLevel& level, TLevelGame& game, int32_t i, int64_t now)
+    {
+        const TFish& fish = level.Belt.Fishes[static_cast<size_t>(i)];
+        const TLenta* lenta = level.FirstLenta();
+        if (fish.LeaveAt > 0 || !lenta || fish.InHatchZone(lenta->PathLength) || fish.BlinkAt > now)
+            return false;
+        return PointOn(level, game, i).has_value();
+    }
+
+    // The best piece to drop source on, and how good the drop is; -1 when none is worth it.
+    int32_t BestPartner(const tLevel& level, TLevelGame& game, int32_t source, int32_t* bestScore)
+    {
+        const auto& fishes = level.Belt.Fishes;
+        const TFish& src = fishes[static_cast<size_t>(source)];
+        const bool crowded = BeltFillPercent(level) > kCrowdedFill;
+        const int64_t now = game.Now();
+        int32_t best = -1, bestValue = 0;
+        for (int32_t j = 0; j < static_cast<int32_t>(fishes.size()); ++j) {
+            if (j == source || !Takeable(level, game, j, now))
+                continue;
+            const TFish& dst = fishes[static_cast<size_t>(j)];
+            TFishParts merged{};
+            if (!CanInsert(level, src, dst, &merged))
+                continue;
+            const TFish& garment = dst.Kind == TFishKind::PlusOne ? src : dst;
+            const bool complete = FullMakeFishka(level, garment.TypeIndex, merged);
+            auto it = wanted_.find(garment.TypeIndex);
+            const bool wanted = it != wanted_.end() && it->second > 0;
+            if (!wanted && !crowded)
+                continue;
+            // Outfits customers wait for first, finished ones before halves, the piece
+            // nearest the hatch first.
+            int32_t value = (wanted ? 4000 : 0) + (complete ? 2000 : 0) +
+                            std::max(src.Position, dst.Position) / 10;
+            if (value > bestValue) {
+                bestValue = value;
+                best = j;
+            }
+        }
+        if (bestScore)
+            *bestScore = bestValue;
+        return best;
+    }
+
+    static int32_t BeltFillPercent(const tLevel& level)
+    {
+        const TLenta* lenta = level.FirstLenta();
+        if (!lenta || lenta->PathLength <= 0)
+            return 0;
+        int64_t taken = 0;
+        for (const TFish& fish : level.Belt.Fishes)
+            taken += 2 * fish.HalfLength;
+        return static_cast<int32_t>(taken * 100 / lenta->PathLength);
+    }
+
+    std::map<int32_t, int32_t> wanted_;
+    int64_t nextAt_ = 0;
+};
+
+std::unique_ptr<TSimBot> MakeBot(const std::string& name, uint32_t seed)
+{
+    if (name == "greedy")
+        return std::make_unique<TGreedyBot>();
+    if (name == "random")
+        return std::make_unique<TRandomBot>(seed ^ kBotSeedSalt);
+    if (name == "idle")
+        return std::make_unique<TIdleBot>();
+    return nullptr;
+}
+
+// ---- One level ---------------------------------------------------------------------------
+
+struct TSimResult {
+    std::string Result;  // "complete", "failed", "unfinished", "missing", "broken"
+    int32_t Score = 0;
+    int32_t Goal = 0;
+    int32_t ExGoal = 0;
+    int32_t Served = 0;
+    int32_t Lost = 0;
+    std::string File;
+};
+
+// A new profile at the start of the episode: the episode's first outfits, no upgrades,
+// the slowest speed a player can have.
+void PlaceNewPlayer(TPlayer& player, int32_t episod)
+{
+    ResetPlayerState(player, false);
+    player.Name = "Simulator";
+    player.CurrentEpisod = player.MaxEpisod = episod;
+    player.CurrentLevel = 0;
+    ResetOutfits(player);
+    player.SpeedPlay = kMinSpeedPlay;
+}
+
+// Plays one level with the player as the previous levels left it; the player's record and
+// the session's flags go on to the next level.
+TSimResult RunLevelWithBot(const TSimData& sim, int32_t episod, int32_t levelIndex, uint32_t seed,
+                           const std::string& botName, TPlayer& player, TSessionFlags& session, TGameLog& log)
+{
+    TSimResult result;
+    const TLevelInEpisod* entry = sim.Episods.Level(episod, levelIndex);
+    result.File = entry ? entry->Name : std::string();
+    if (!entry || !sim.Data->Exists(entry->Name)) {
+        result.Result = "missing";
+        return result;
+    }
+    result.Goal = entry->Goal;
+    result.ExGoal = entry->ExGoal;
+
+    // Each level starts from the customer types as loaded.
+    TManTypeTable mans = sim.Mans;
+    TManualClock clock;
+    TRandom gameplay(seed);
+    TRandom cosmetic(kCosmeticSeed);
+    TSurfEngine surfaces(TDisplayFormat::Bgr32());
+    surfaces.SetGameLog(&log);
+    TSimPictures pictures(surfaces, *sim.Data);
+    TSimHost host(surfaces, *sim.Data);
+    TMemoryLevelWindows windows;
+    windows.ShowModal("WGame");
+    player.CurrentLevel = levelIndex;
+    RefreshPlayerDerived(player, sim.Episods, sim.Shop);
+
+    TLevelGame game;
+    game.Player = &player;
+    game.Shop = &sim.Shop;
+    game.Episods = &sim.Episods;
+    game.Mans = &mans;
+    game.Windows = &windows;
+    game.Host = &host;
+    game.Cosmetic = &cosmetic;
+    game.Clock = &clock;
+    game.Params = sim.TimeParams;
+    game.Session = session;
+
+    TLevelRules rules(game);
+    rules.Mans = &mans;
+    rules.AnimeLoader = [&](const std::string& file) {
+        return LoadAnime(surfaces, *sim.Data, file, false);
+    };
+
+    TLevelLinks links;
+    links.Types = &sim.Types;
+    links.Random = &gameplay;
+    links.Log = &log;
+    links.Pictures = &pictures;
+    links.Events = &rules;
+    links.Player = &player;
+    tLevel level(links);
+    level.FileName = entry->Name;
+
+    TLevelStartContext context;
+    context.Data = sim.Data.get();
+    context.Clock = &clock;
+    context.Episods = &sim.Episods;
+    TLevelStartRequest request{entry->Name, episod, "", levelIndex};
+    if (!StartLevel(level, request, context, rules)) {
+        result.Result = "broken";
+        return result;
+    }
+    level.Tuning = sim.Tuning;
+    if (level.Play.Flow.Paused)
+        WBeforeLevel_BPlay_MouseUp(level, game);
+    result.Goal = level.Goals.Goal;
+    result.ExGoal = level.Goals.ExGoal;
+
+    std::unique_ptr<TSimBot> bot = MakeBot(botName, seed);
+    const int64_t limit = clock.NowMs() + level.Times.LevelTime + kOvertime;
+    while (level.Play.Flow.Phase == TLevelPhase::Running && clock.NowMs() < limit) {
+        clock.Advance(kStep);
+        const int64_t now = clock.NowMs();
+        if (!level.Play.Flow.Paused)
+            bot->Act(level, game, now);
+        TickGameTimer(level, game, TLevelFrame{now, kStep, TLevelMode::Playing, false});
+    }
+    result.Result = level.Play.Flow.Phase == TLevelPhase::Complete ? "complete"
+                    : level.Play.Flow.Phase == TLevelPhase::Failed ? "failed"
+                                                                   : "unfinished";
+    result.Score = level.Play.Score.LevelScore;
+    result.Served = level.Play.Score.OutfitsServed;
+    result.Lost = level.Play.Score.GarmentsLost;
+    session = game.Session;
+    return result;
+}
+
+std::string ResultLine(int episode, int level, const TOptions& o, const TSimResult& r)
+{
+    std::ostringstream line;
+    line << "episode=" << episode << " level=" << level << " seed=" << o.Seed << " bot=" << o.Bot;
+    if (r.Result == "missing" || r.Result == "broken")
+        line << " result=" << r.Result << " file=" << (r.File.empty() ? "-" : r.File);
+    else
+        line << " score=" << r.Score << " goal=" << r.Goal << " exgoal=" << r.ExGoal << " result=" << r.Result
+             << " served=" << r.Served << " lost=" << r.Lost;
+    return line.str();
+}
+
+// The episode's standard levels, in play order (their level indices).
+std::vector<int32_t> StandardLevels(const TEpisod& episod)
+{
+    std::vector<int32_t> levels;
+    for (size_t i = 0; i < episod.Levels.size(); ++i)
+        if (episod.Levels[i].IsStandard())
+            levels.push_back(static_cast<int32_t>(i));
+    return levels;
+}
+
+bool ReadNumber(const std::string& text, int& value, int lowest)
+{
+    auto v = StrictInt(text);
+    if (!v || *v < lowest || *v > 1000000000)
+        return false;
+    value = static_cast<int>(*v);
+    return true;
+}
+
+bool ParseOptions(const std::vector<std::string>& args, TOptions& o, std::string& error)
+{
+    for (size_t i = 0; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        auto next = [&](std::string& target) {
+            if (i + 1 >= args.size())
+                return false;
+            target = args[++i];
+            return true;
+        };
+        std::string v;
+        int seed = 0;
+        bool ok = true;
+        if (a == "--episode")
+            ok = next(v) && ReadNumber(v, o.Episode, 1);
+        else if (a == "--level")
+            ok = next(v) && ReadNumber(v, o.Level, 1);
+        else if (a == "--seed") {
+            ok = next(v) && ReadNumber(v, seed, 0);
+            o.Seed = static_cast<uint32_t>(seed);
+        } else if (a == "--bot")
+            ok = next(o.Bot) && (o.Bot == "greedy" || o.Bot == "random" || o.Bot == "idle");
+        else if (a == "--data")
+            ok = next(o.DataFolder);
+        else if (a == "--archive")
+            ok = next(o.Archive);
+        else if (a == "--params")
+            ok = next(o.Params);
+        else if (a == "--all")
+            o.All = true;
+        else
+            ok = false;
+        if (!ok) {
+            error = "bad argument \"" + a + "\"";
+            return false;
+        }
+    }
+    if (!o.DataFolder.empty() && !o.Archive.empty()) {
+        error = "give --data or --archive, not both";
+        return false;
+    }
+    if (!o.All && (o.Episode == 0 || o.Level == 0)) {
+        error = "--episode and --level, or --all, are needed";
+        return false;
+    }
+    return true;
+}
+
+int RunSim(const TToolCommand& self, const std::vector<std::string>& args)
+{
+    TOptions o;
+    std::string error;
+    if (!ParseOptions(args, o, error)) {
+        ToolFail(error);
+        return ToolUsage(self);
+    }
+    if (o.DataFolder.empty() && o.Archive.empty())
+        o.Archive = "game.zxc";
+
+    TManualClock logClock;
+    TGameLog log({}, logClock);
+    std::map<std::string, int> problems;  // log lines of the data, each reported once
+    log.Listener = [&](const std::string& message, const std::string& file) {
+        if (file.empty())
+            ++problems[message];
+    };
+    TSimData sim;
+    if (auto failure = LoadTables(o, sim, log))
+        return ToolFail(*failure);
+    if (!sim.ParamsNote.empty())
+        std::cerr << "note: " << sim.ParamsNote << "\n";
+
+    // A player comes to a level through the levels before it: each episode is played from
+    // its first standard level, with the same bot and seed, and the record goes on.
+    const int32_t firstEpisode = o.All ? 0 : o.Episode - 1;
+    const int32_t lastEpisode = o.All ? sim.Episods.Count() - 1 : o.Episode - 1;
+    for (int32_t e = firstEpisode; e <= lastEpisode; ++e) {
+        const TEpisod* episod = sim.Episods.Episod(e);
+        const std::vector<int32_t> levels = episod ? StandardLevels(*episod) : std::vector<int32_t>{};
+        if (!o.All && o.Level > static_cast<int>(levels.size()))
+            return ToolFail("episode " + std::to_string(o.Episode) + " has no standard level " +
+                            std::to_string(o.Level));
+        const size_t count = o.All ? levels.size() : static_cast<size_t>(o.Level);
+        TPlayer player;
+        PlaceNewPlayer(player, e);
+        TSessionFlags session{e == 0, false, true};  // a new game, or the episode reached by winning
+        for (size_t l = 0; l < count; ++l) {
+            TSimResult r = RunLevelWithBot(sim, e, levels[l], o.Seed, o.Bot, player, session, log);
+            if (o.All || static_cast<int>(l) + 1 == o.Level)
+                std::cout << ResultLine(e + 1, static_cast<int>(l) + 1, o, r) << "\n" << std::flush;
+        }
+    }
+    for (const auto& [message, count] : problems)
+        std::cerr << "note: the data logged \"" << message << "\"" << (count > 1 ? " x" + std::to_string(count) : "")
+                  << "\n";
+    return 0;
+}
+
+}  // namespace
+
+void AddSimCommands(std::vector<TToolCommand>& commands)
+{
+    commands.push_back({"sim",
+                        "--episode E --level L [--seed S] [--bot greedy|random|idle] [--data DIR | --archive FILE] "
+                        "[--params GameParams.xml] [--all]",
+                        "plays standard level L (counted from 1, bonus and pixel days left out) of episode E headless "
+                        "at 16 ms a frame with a bot clicking pieces; prints one line per level (--all: every "
+                        "standard level of every episode)",
+                        RunSim});
+}
