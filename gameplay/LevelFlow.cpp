@@ -375,6 +375,18 @@ std::string FormatMinutes(int32_t ms)
     return std::to_string(seconds / 60) + ":" + (s.size() < 2 ? "0" + s : s);
 }
 
+std::string ClockPanelPicture(const tLevel& level)
+{
+    constexpr int kTwelfths = 12;
+    const bool pixel = level.IsPixelLevel();
+    int n = pixel ? 0 : kTwelfths;
+    if (level.Times.TimeLeft > 0 && level.Times.LevelTime > 0) {
+        const double used = kTwelfths - static_cast<double>(level.Times.TimeLeft) / level.Times.LevelTime * kTwelfths;
+        n = std::clamp(RoundHalfEven(used), 0, kTwelfths);
+    }
+    return "MPanel_" + std::to_string(n) + ".png";
+}
+
 void RunLevel(tLevel& level, TLevelGame& game)
 {
     try {

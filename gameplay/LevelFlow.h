@@ -62,3 +62,7 @@ bool LevelAcceptsInput(const tLevel& level);
 
 // "m:ss" of a time in ms.
 std::string FormatMinutes(int32_t ms);
+
+// The clock panel's picture: "MPanel_" + the twelfths of the level time used + ".png". A
+// level without time shows its time as used up (the full panel; pixel levels the empty one).
+std::string ClockPanelPicture(const tLevel& level);

@@ -246,6 +246,27 @@ TEST_F(LevelFlowTest, ATimedDialogPausesTheLevelAndHintsNeedTheHintOption)
     EXPECT_EQ(level->DialogIndex, 2);
 }
 
+TEST_F(LevelFlowTest, TheClockPanelShowsTheTwelfthsOfTheTimeUsed)
+{
+    struct TCase {
+        int32_t LevelTime, TimeLeft;
+        const char* Picture;
+    };
+    const TCase cases[] = {
+        {120000, 120000, "MPanel_0.png"}, {120000, 60000, "MPanel_6.png"}, {120000, 1000, "MPanel_12.png"},
+        {120000, 0, "MPanel_12.png"},     {0, 0, "MPanel_12.png"},          {120000, 200000, "MPanel_0.png"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Picture);
+        level->Times.LevelTime = c.LevelTime;
+        level->Times.TimeLeft = c.TimeLeft;
+        EXPECT_EQ(ClockPanelPicture(*level), c.Picture);
+    }
+    level->Scene.LevelState = TLevelState::lsPixel;
+    level->Times.TimeLeft = 0;
+    EXPECT_EQ(ClockPanelPicture(*level), "MPanel_0.png");
+}
+
 TEST_F(LevelFlowTest, TheStatisticsLine)
 {
     EXPECT_EQ(StatLine("Ann", "Level_1_1.xml", 83999, 150, true),

@@ -43,6 +43,7 @@
 namespace {
 
 constexpr int64_t kStep = 16;              // ms per frame
+constexpr int64_t kTraceEvery = 5000;     // ms between trace lines
 constexpr int64_t kOvertime = 600000;      // ms a level may run past its time (customers leaving)
 constexpr int64_t kThinkTime = 350;        // ms the greedy bot takes for each click
 constexpr int32_t kRandomMin = 250;        // ms between the random bot's clicks
@@ -64,6 +65,7 @@ struct TOptions {
     std::string Archive;
     std::string Params;
     bool All = false;
+    bool Trace = false;
 };
 
 // ---- The game's tables ------------------------------------------------------------------
@@ -522,8 +524,21 @@ void PlaceNewPlayer(TPlayer& player, int32_t episod)
 
 // Plays one level with the player as the previous levels left it; the player's record and
 // the session's flags go on to the next level.
+// Every few seconds of a level: its time, score, customers and belt, on standard error.
+void TraceLevel(const tLevel& level, int64_t now)
+{
+    std::cerr << "  t=" << (now - level.Times.LevelStart) / 1000 << "s left=" << level.Times.TimeLeft / 1000
+              << "s score=" << level.Play.Score.LevelScore << " pieces=" << level.Belt.Fishes.size() << " customers=";
+    for (const TPerson& person : level.Play.Customers.Persons)
+        for (const TOrder& order : person.Orders)
+            std::cerr << "[" << order.TypeIndex << "x" << int(order.Remaining) << (person.Leaving ? " leaving" : "")
+                      << "]";
+    std::cerr << "\n";
+}
+
 TSimResult RunLevelWithBot(const TSimData& sim, int32_t episod, int32_t levelIndex, uint32_t seed,
-                           const std::string& botName, TPlayer& player, TSessionFlags& session, TGameLog& log)
+                           const std::string& botName, TPlayer& player, TSessionFlags& session, TGameLog& log,
+                           bool trace)
 {
     TSimResult result;
     const TLevelInEpisod* entry = sim.Episods.Level(episod, levelIndex);
@@ -600,6 +615,8 @@ TSimResult RunLevelWithBot(const TSimData& sim, int32_t episod, int32_t levelInd
         if (!level.Play.Flow.Paused)
             bot->Act(level, game, now);
         TickGameTimer(level, game, TLevelFrame{now, kStep, TLevelMode::Playing, false});
+        if (trace && (now - level.Times.LevelStart) % kTraceEvery < kStep)
+            TraceLevel(level, now);
     }
     result.Result = level.Play.Flow.Phase == TLevelPhase::Complete ? "complete"
                     : level.Play.Flow.Phase == TLevelPhase::Failed ? "failed"
@@ -672,6 +689,8 @@ bool ParseOptions(const std::vector<std::string>& args, TOptions& o, std::string
             ok = next(o.Params);
         else if (a == "--all")
             o.All = true;
+        else if (a == "--trace")
+            o.Trace = true;
         else
             ok = false;
         if (!ok) {
@@ -729,7 +748,7 @@ int RunSim(const TToolCommand& self, const std::vector<std::string>& args)
         PlaceNewPlayer(player, e);
         TSessionFlags session{e == 0, false, true};  // a new game, or the episode reached by winning
         for (size_t l = 0; l < count; ++l) {
-            TSimResult r = RunLevelWithBot(sim, e, levels[l], o.Seed, o.Bot, player, session, log);
+            TSimResult r = RunLevelWithBot(sim, e, levels[l], o.Seed, o.Bot, player, session, log, o.Trace);
             if (o.All || static_cast<int>(l) + 1 == o.Level)
                 std::cout << ResultLine(e + 1, static_cast<int>(l) + 1, o, r) << "\n" << std::flush;
         }
@@ -746,9 +765,9 @@ void AddSimCommands(std::vector<TToolCommand>& commands)
 {
     commands.push_back({"sim",
                         "--episode E --level L [--seed S] [--bot greedy|random|idle] [--data DIR | --archive FILE] "
-                        "[--params GameParams.xml] [--all]",
+                        "[--params GameParams.xml] [--all] [--trace]",
                         "plays standard level L (counted from 1, bonus and pixel days left out) of episode E headless "
                         "at 16 ms a frame with a bot clicking pieces; prints one line per level (--all: every "
-                        "standard level of every episode)",
+                        "standard level of every episode; --trace: the level every 5 s on standard error)",
                         RunSim});
 }
