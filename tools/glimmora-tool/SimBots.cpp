@@ -1,0 +1,196 @@
+// The level simulator's bots.
+#include "tools/glimmora-tool/SimBots.h"
+
+#include "foundation/Geometry.h"
+#include "foundation/Random.h"
+#include "gameplay/Combining.h"
+#include "gameplay/Level.h"
+#include "gameplay/LevelFlow.h"
+#include "gameplay/LevelInput.h"
+
+#include <algorithm>
+#include <map>
+#include <optional>
+
+namespace {
+
+constexpr int64_t kThinkTime = 350;        // ms the greedy bot takes for each click
+constexpr int32_t kRandomMin = 250;        // ms between the random bot's clicks
+constexpr int32_t kRandomMax = 1000;
+constexpr int32_t kCrowdedFill = 70;       // percent: the greedy bot clears the belt beyond this
+constexpr uint32_t kBotSeedSalt = 0x9E3779B9u;  // the bots draw from their own stream
+const TPoint kEmptySpot{5, 5};  // a right click here lets go of the selection
+
+// The mouse of a bot: a move to the point, then the press.
+void Click(tLevel& level, TLevelGame& game, TPoint p, TLevelMouseButton button = TLevelMouseButton::Left)
+{
+    LevelMouseMove(level, game, p.X, p.Y);
+    LevelMouseDown(level, game, button, p.X, p.Y);
+}
+
+// A point of the piece's picture where a click takes that piece, if there is one now.
+std::optional<TPoint> PointOn(const tLevel& level, TLevelGame& game, int32_t index)
+{
+    const TFish& fish = level.Belt.Fishes[static_cast<size_t>(index)];
+    if (fish.Width <= 0 || fish.Height <= 0)
+        return std::nullopt;
+    const int32_t cx = static_cast<int32_t>(fish.X + fish.Width / 2);
+    for (double share : {0.5, 0.7, 0.3}) {
+        TPoint p{cx, static_cast<int32_t>(fish.Y + fish.Height * share)};
+        if (FindFishAt(level, game, p.X, p.Y) == index)
+            return p;
+    }
+    return std::nullopt;
+}
+
+class TIdleBot final : public TSimBot {
+public:
+    void Act(tLevel&, TLevelGame&, int64_t) override {}
+};
+
+// Clicks a random piece now and then.
+class TRandomBot final : public TSimBot {
+public:
+    explicit TRandomBot(uint32_t seed) : random_(seed) {}
+    void Act(tLevel& level, TLevelGame& game, int64_t now) override
+    {
+        if (now < nextAt_ || !LevelAcceptsInput(level))
+            return;
+        nextAt_ = now + random_.Between(kRandomMin, kRandomMax);
+        const int32_t n = static_cast<int32_t>(level.Belt.Fishes.size());
+        if (n == 0)
+            return;
+        if (auto p = PointOn(level, game, random_.Below(n)))
+            Click(level, game, *p);
+    }
+
+private:
+    TRandom random_;
+    int64_t nextAt_ = 0;
+};
+
+// Builds the outfits the customers want: drops a piece on its missing half, the most urgent
+// first; collects money bags; clears the belt of unwanted outfits when it gets crowded.
+class TGreedyBot final : public TSimBot {
+public:
+    void Act(tLevel& level, TLevelGame& game, int64_t now) override
+    {
+        if (now < nextAt_ || !LevelAcceptsInput(level))
+            return;
+        Wanted(level);
+        const auto& fishes = level.Belt.Fishes;
+        const int32_t selected = level.Belt.SelectedIndex;
+        if (selected >= 0 && selected < static_cast<int32_t>(fishes.size())) {
+            int32_t target = BestPartner(level, game, selected, nullptr);
+            if (target >= 0)
+                Click(level, game, *PointOn(level, game, target));
+            else
+                Click(level, game, kEmptySpot, TLevelMouseButton::Right);
+            nextAt_ = now + kThinkTime;
+            return;
+        }
+        for (int32_t i = 0; i < static_cast<int32_t>(fishes.size()); ++i)
+            if (fishes[static_cast<size_t>(i)].Kind == TFishKind::MoneyBag && Takeable(level, game, i, now)) {
+                Click(level, game, *PointOn(level, game, i));
+                nextAt_ = now + kThinkTime;
+                return;
+            }
+        int32_t bestSource = -1;
+        int32_t bestScore = 0;
+        for (int32_t i = 0; i < static_cast<int32_t>(fishes.size()); ++i) {
+            if (!Takeable(level, game, i, now))
+                continue;
+            int32_t score = 0;
+            if (BestPartner(level, game, i, &score) >= 0 && score > bestScore) {
+                bestScore = score;
+                bestSource = i;
+            }
+        }
+        if (bestSource >= 0) {
+            Click(level, game, *PointOn(level, game, bestSource));
+            nextAt_ = now + kThinkTime;
+        }
+    }
+
+private:
+    void Wanted(const tLevel& level)
+    {
+        wanted_.clear();
+        for (const TPerson& person : level.Play.Customers.Persons)
+            if (!person.Leaving)
+                for (const TOrder& order : person.Orders)
+                    wanted_[order.TypeIndex] += order.Remaining;
+    }
+
+    static bool Takeable(const tLevel& level, TLevelGame& game, int32_t i, int64_t now)
+    {
+        const TFish& fish = level.Belt.Fishes[static_cast<size_t>(i)];
+        const TLenta* lenta = level.FirstLenta();
+        if (fish.LeaveAt > 0 || !lenta || fish.InHatchZone(lenta->PathLength) || fish.BlinkAt > now)
+            return false;
+        return PointOn(level, game, i).has_value();
+    }
+
+    // The best piece to drop source on, and how good the drop is; -1 when none is worth it.
+    int32_t BestPartner(const tLevel& level, TLevelGame& game, int32_t source, int32_t* bestScore)
+    {
+        const auto& fishes = level.Belt.Fishes;
+        const TFish& src = fishes[static_cast<size_t>(source)];
+        const bool crowded = BeltFillPercent(level) > kCrowdedFill;
+        const int64_t now = game.Now();
+        int32_t best = -1, bestValue = 0;
+        for (int32_t j = 0; j < static_cast<int32_t>(fishes.size()); ++j) {
+            if (j == source || !Takeable(level, game, j, now))
+                continue;
+            const TFish& dst = fishes[static_cast<size_t>(j)];
+            TFishParts merged{};
+            if (!CanInsert(level, src, dst, &merged))
+                continue;
+            const TFish& garment = dst.Kind == TFishKind::PlusOne ? src : dst;
+            const bool complete = FullMakeFishka(level, garment.TypeIndex, merged);
+            auto it = wanted_.find(garment.TypeIndex);
+            const bool wanted = it != wanted_.end() && it->second > 0;
+            if (!wanted && !crowded)
+                continue;
+            // Outfits customers wait for first, finished ones before halves, the piece
+            // nearest the hatch first.
+            int32_t value = (wanted ? 4000 : 0) + (complete ? 2000 : 0) +
+                            std::max(src.Position, dst.Position) / 10;
+            if (value > bestValue) {
+                bestValue = value;
+                best = j;
+            }
+        }
+        if (bestScore)
+            *bestScore = bestValue;
+        return best;
+    }
+
+    static int32_t BeltFillPercent(const tLevel& level)
+    {
+        const TLenta* lenta = level.FirstLenta();
+        if (!lenta || lenta->PathLength <= 0)
+            return 0;
+        int64_t taken = 0;
+        for (const TFish& fish : level.Belt.Fishes)
+            taken += 2 * fish.HalfLength;
+        return static_cast<int32_t>(taken * 100 / lenta->PathLength);
+    }
+
+    std::map<int32_t, int32_t> wanted_;
+    int64_t nextAt_ = 0;
+};
+
+}  // namespace
+
+std::unique_ptr<TSimBot> MakeSimBot(const std::string& name, uint32_t seed)
+{
+    if (name == "greedy")
+        return std::make_unique<TGreedyBot>();
+    if (name == "random")
+        return std::make_unique<TRandomBot>(seed ^ kBotSeedSalt);
+    if (name == "idle")
+        return std::make_unique<TIdleBot>();
+    return nullptr;
+}
+
