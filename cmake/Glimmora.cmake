@@ -52,7 +52,7 @@ function(glim_test name)
   target_compile_definitions(${name} PRIVATE GLIM_TEST_DATA="${CMAKE_CURRENT_SOURCE_DIR}/data")
   target_link_libraries(${name} PRIVATE ${ARG_DEPS} GTest::gtest GTest::gtest_main GTest::gmock)
   include(GoogleTest)
-  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
+  gtest_discover_tests(${name} DISCOVERY_MODE PRE_TEST NO_PRETTY_VALUES WORKING_DIRECTORY ${CMAKE_CURRENT_BINARY_DIR})
 endfunction()
 
 # glim_fuzzer(<name> SOURCES <files...> [DEPS <targets...>])
