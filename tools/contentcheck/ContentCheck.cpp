@@ -159,9 +159,9 @@ void CheckSoundEvents(const TCheckedFile& file, TCheckReport& report)
     }
 }
 
-bool ValidPatternSpec(const std::string& spec)
+bool ValidPatternSpec(const std::string& pattern)
 {
-    std::string s(Trim(spec));
+    std::string s(Trim(pattern));
     if (s.empty())
         return true;
     if (s.back() == '%')
