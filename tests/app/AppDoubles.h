@@ -2,7 +2,7 @@
 // calls, a display that refuses chosen depths, and a main window on temporary folders.
 #pragma once
 
-#include "../foundation/TestFiles.h"
+#include "tests/common/TempFolder.h"
 #include "app/QelGameEngine.h"
 #include "audio/AudioLibrary.h"
 #include "foundation/Clock.h"

@@ -10,7 +10,7 @@
 #include "foundation/Random.h"
 #include "graphics/RedrawGrid.h"
 #include "graphics/SurfEngine.h"
-#include "tests/foundation/TestFiles.h"
+#include "tests/common/TempFolder.h"
 #include "text/QelFontEngine.h"
 
 #include <gtest/gtest.h>

@@ -2,7 +2,7 @@
 #include "foundation/DataSource.h"
 #include "foundation/FileFolder.h"
 
-#include "tests/foundation/TestFiles.h"
+#include "tests/common/TempFolder.h"
 
 #include <gtest/gtest.h>
 

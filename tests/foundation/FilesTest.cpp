@@ -1,7 +1,7 @@
 // Plain files: crash-safe replacement, case-insensitive lookup and bare names.
 #include "foundation/Files.h"
 
-#include "tests/foundation/TestFiles.h"
+#include "tests/common/TempFolder.h"
 
 #include <gtest/gtest.h>
 

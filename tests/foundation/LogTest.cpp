@@ -2,7 +2,7 @@
 #include "foundation/QelLog.h"
 #include "foundation/Services.h"
 
-#include "tests/foundation/TestFiles.h"
+#include "tests/common/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -2,7 +2,7 @@
 #include "foundation/DataScramble.h"
 #include "foundation/QelParser.h"
 
-#include "tests/foundation/TestFiles.h"
+#include "tests/common/TempFolder.h"
 
 #include <gtest/gtest.h>
 

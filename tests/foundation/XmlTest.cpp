@@ -1,7 +1,7 @@
 // The XML dialect: reading passes, the writer's layout, selectors and the text helpers.
 #include "foundation/QelParser.h"
 
-#include "tests/foundation/TestFiles.h"
+#include "tests/common/TempFolder.h"
 
 #include <clocale>
 #include <gtest/gtest.h>

@@ -1,36 +1,20 @@
 // The level simulator as its users run it on the shipped data: the greedy bot completes the
 // first shop's days and the idle bot fails them, and the same arguments give the same line.
-#include <array>
-#include <cstdio>
+#include "tests/common/RunCommand.h"
+
 #include <gtest/gtest.h>
 #include <map>
 #include <sstream>
 #include <string>
-#include <sys/wait.h>
 #include <vector>
 
 namespace {
 
-struct TRun {
-    int Status = -1;
-    std::string Out;  // standard output only: the result lines
-};
-
-TRun Sim(const std::string& arguments)
+// Standard output only: the result lines.
+TCommandRun Sim(const std::string& arguments)
 {
-    TRun run;
     const std::string data = std::string(GLIM_CONTENT_DIR) + "/data";
-    const std::string command = std::string(GLIMMORA_TOOL) + " sim --data '" + data + "' " + arguments + " 2>/dev/null";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::array<char, 4096> buffer;
-    size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.Out.append(buffer.data(), n);
-    int raw = pclose(pipe);
-    run.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return run;
+    return RunCommand(std::string(GLIMMORA_TOOL) + " sim --data '" + data + "' " + arguments + " 2>/dev/null");
 }
 
 // The "key=value" fields of one result line.
@@ -59,7 +43,7 @@ std::vector<std::string> Lines(const std::string& text)
 
 TEST(LevelSimulator, TheGreedyBotCompletesTheFirstDayAndTheIdleBotFailsIt)
 {
-    TRun greedy = Sim("--episode 1 --level 1 --seed 1 --bot greedy");
+    TCommandRun greedy = Sim("--episode 1 --level 1 --seed 1 --bot greedy");
     ASSERT_EQ(greedy.Status, 0);
     auto g = Fields(greedy.Out);
     EXPECT_EQ(g["episode"], "1");
@@ -70,7 +54,7 @@ TEST(LevelSimulator, TheGreedyBotCompletesTheFirstDayAndTheIdleBotFailsIt)
     EXPECT_GE(std::stoi(g["score"]), std::stoi(g["goal"]));
     EXPECT_GT(std::stoi(g["served"]), 0);
 
-    TRun idle = Sim("--episode 1 --level 1 --seed 1 --bot idle");
+    TCommandRun idle = Sim("--episode 1 --level 1 --seed 1 --bot idle");
     ASSERT_EQ(idle.Status, 0);
     auto i = Fields(idle.Out);
     EXPECT_EQ(i["result"], "failed");
@@ -83,8 +67,8 @@ TEST(LevelSimulator, TheSameArgumentsGiveTheSameLine)
 {
     for (const char* args : {"--episode 1 --level 2 --seed 7 --bot greedy", "--episode 1 --level 3 --seed 3 --bot random"}) {
         SCOPED_TRACE(args);
-        TRun first = Sim(args);
-        TRun second = Sim(args);
+        TCommandRun first = Sim(args);
+        TCommandRun second = Sim(args);
         ASSERT_EQ(first.Status, 0);
         EXPECT_FALSE(first.Out.empty());
         EXPECT_EQ(first.Out, second.Out);
@@ -97,7 +81,7 @@ TEST(LevelSimulator, EveryStandardDayOfTheFirstShopIsWonByTheGreedyBotAndLostWhe
 {
     for (const char* bot : {"greedy", "idle"}) {
         SCOPED_TRACE(bot);
-        TRun all = Sim(std::string("--all --seed 1 --bot ") + bot);
+        TCommandRun all = Sim(std::string("--all --seed 1 --bot ") + bot);
         ASSERT_EQ(all.Status, 0);
         int firstShop = 0;
         for (const std::string& line : Lines(all.Out)) {

@@ -1,7 +1,7 @@
 // Whole-surface filters: blur and glow, alpha union and alpha from colour, mirror, hue/
 // saturation/lightness, rotation and resizing, shaders.
 #include "GraphicsTestKit.h"
-#include "TempFolder.h"
+#include "tests/common/TempFolder.h"
 
 #include "foundation/DataSource.h"
 #include "foundation/FileFolder.h"

@@ -1,7 +1,7 @@
 // Pictures: PNG and JPEG decoding, the loaders from archive and files (with the split
 // colour + mask form), damaged data, saving, and the rebuild after a format change.
 #include "GraphicsTestKit.h"
-#include "TempFolder.h"
+#include "tests/common/TempFolder.h"
 
 #include "foundation/DataSource.h"
 #include "foundation/FileFolder.h"

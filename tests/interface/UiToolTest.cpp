@@ -2,34 +2,19 @@
 // its picture, label, button and check box, in the real fonts and pictures.
 #include "foundation/Geometry.h"
 #include "graphics/ImageCodec.h"
-#include "tests/foundation/TestFiles.h"
+#include "tests/common/RunCommand.h"
+#include "tests/common/TempFolder.h"
 
 #include <array>
 #include <cstdlib>
 #include <cstdio>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 namespace {
 
-struct TRun {
-    int Status = -1;
-    std::string Out;
-};
-
-TRun Tool(const std::string& arguments)
+TCommandRun Tool(const std::string& arguments)
 {
-    TRun run;
-    FILE* pipe = popen((std::string(GLIMMORA_TOOL) + " " + arguments + " 2>&1").c_str(), "r");
-    if (!pipe)
-        return run;
-    std::array<char, 4096> buffer;
-    size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.Out.append(buffer.data(), n);
-    int raw = pclose(pipe);
-    run.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return run;
+    return RunCommand(std::string(GLIMMORA_TOOL) + " " + arguments + " 2>&1");
 }
 
 const std::string kSample = std::string("'") + GLIM_TEST_DATA + "/UiSample.li'";
@@ -60,7 +45,7 @@ struct TFrame {
 
 TFrame Render(const TTempFolder& folder, const std::string& more)
 {
-    TRun run = Tool("ui " + kSample + " --show WSample " + more + " --out '" + (folder / "ui.png").string() + "'");
+    TCommandRun run = Tool("ui " + kSample + " --show WSample " + more + " --out '" + (folder / "ui.png").string() + "'");
     EXPECT_EQ(run.Status, 0) << run.Out;
     EXPECT_EQ(run.Out, "");
     std::string bytes = folder.Read("ui.png");
@@ -97,10 +82,10 @@ TEST(UiTool, Failures)
 {
     TTempFolder folder;
     const std::string out = " --out '" + (folder / "x.png").string() + "'";
-    TRun unknown = Tool("ui " + kSample + " --show WSample,WNope" + out);
+    TCommandRun unknown = Tool("ui " + kSample + " --show WSample,WNope" + out);
     EXPECT_EQ(unknown.Status, 1);
     EXPECT_NE(unknown.Out.find("no window \"WNope\""), std::string::npos) << unknown.Out;
-    TRun missing = Tool("ui '" + (folder / "none.li").string() + "' --show W" + out);
+    TCommandRun missing = Tool("ui '" + (folder / "none.li").string() + "' --show W" + out);
     EXPECT_EQ(missing.Status, 1);
     EXPECT_NE(missing.Out.find("Exception error in [TQelInterfaceEngine.LoadFromFile]"), std::string::npos);
     EXPECT_EQ(Tool("ui " + kSample + " --out x.png").Status, 1);

@@ -1,7 +1,7 @@
 // The INI reader and writer behind options.cfg: lenient reading, writes that touch only
 // their own keys.
 #include "platform/IniFile.h"
-#include "../foundation/TestFiles.h"
+#include "tests/common/TempFolder.h"
 
 #include <gtest/gtest.h>
 

@@ -1,32 +1,14 @@
 // glimmora-tool as its users run it: exit status, output and messages of each command.
-#include "tests/foundation/TestFiles.h"
+#include "tests/common/RunCommand.h"
+#include "tests/common/TempFolder.h"
 
-#include <array>
-#include <cstdio>
 #include <gtest/gtest.h>
-#include <sys/wait.h>
 
 namespace {
 
-struct TRun {
-    int status = -1;
-    std::string out;  // standard output and standard error together
-};
-
-TRun Tool(const std::string& arguments)
+TCommandRun Tool(const std::string& arguments)
 {
-    TRun run;
-    std::string command = std::string(GLIMMORA_TOOL) + " " + arguments + " 2>&1";
-    FILE* pipe = popen(command.c_str(), "r");
-    if (!pipe)
-        return run;
-    std::array<char, 4096> buffer;
-    size_t n;
-    while ((n = fread(buffer.data(), 1, buffer.size(), pipe)) > 0)
-        run.out.append(buffer.data(), n);
-    int raw = pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    return run;
+    return RunCommand(std::string(GLIMMORA_TOOL) + " " + arguments + " 2>&1");
 }
 
 std::string Q(const std::filesystem::path& p)
@@ -39,13 +21,13 @@ TEST(GlimmoraTool, PackListCatRoundTrip)
     TTempFolder f;
     f.Write("efMove.xml", "<move/>");
     f.Write("Logo.png", std::string("\x89PNG\0\1", 6));
-    ASSERT_EQ(Tool("pack " + Q(f / "game.zxc") + " " + Q(f / "efMove.xml") + " " + Q(f / "Logo.png")).status, 0);
-    TRun list = Tool("list " + Q(f / "game.zxc"));
-    EXPECT_EQ(list.status, 0);
-    EXPECT_EQ(list.out, "efMove.xml\t0\t7\nLogo.png\t7\t6\n");
-    TRun cat = Tool("cat " + Q(f / "game.zxc") + " EFMOVE.XML");
-    EXPECT_EQ(cat.status, 0);
-    EXPECT_EQ(cat.out, "<move/>");
+    ASSERT_EQ(Tool("pack " + Q(f / "game.zxc") + " " + Q(f / "efMove.xml") + " " + Q(f / "Logo.png")).Status, 0);
+    TCommandRun list = Tool("list " + Q(f / "game.zxc"));
+    EXPECT_EQ(list.Status, 0);
+    EXPECT_EQ(list.Out, "efMove.xml\t0\t7\nLogo.png\t7\t6\n");
+    TCommandRun cat = Tool("cat " + Q(f / "game.zxc") + " EFMOVE.XML");
+    EXPECT_EQ(cat.Status, 0);
+    EXPECT_EQ(cat.Out, "<move/>");
 }
 
 TEST(GlimmoraTool, FailuresPrintTheSystemsMessage)
@@ -70,9 +52,9 @@ TEST(GlimmoraTool, FailuresPrintTheSystemsMessage)
         {"shift sideways a b", "usage: glimmora-tool shift"},
     };
     for (const Case& c : cases) {
-        TRun run = Tool(c.arguments);
-        EXPECT_EQ(run.status, 1) << c.arguments;
-        EXPECT_NE(run.out.find(c.message), std::string::npos) << c.arguments << " said: " << run.out;
+        TCommandRun run = Tool(c.arguments);
+        EXPECT_EQ(run.Status, 1) << c.arguments;
+        EXPECT_NE(run.Out.find(c.message), std::string::npos) << c.arguments << " said: " << run.Out;
     }
     EXPECT_FALSE(std::filesystem::exists(f / "x.zxc"));
 }
@@ -82,33 +64,33 @@ TEST(GlimmoraTool, ScramblePlainShiftAndXml)
     TTempFolder f;
     const std::string xml = "<GamePlayParams>\r\n\t<Speed>1</Speed>\r\n</GamePlayParams>\r\n";
     f.Write("params.xml", xml);
-    ASSERT_EQ(Tool("scramble " + Q(f / "params.xml") + " " + Q(f / "s.xml")).status, 0);
-    EXPECT_EQ(Tool("plain " + Q(f / "params.xml")).out, "plain\n");
-    EXPECT_EQ(Tool("plain " + Q(f / "s.xml")).out, "scrambled\n");
-    ASSERT_EQ(Tool("scramble " + Q(f / "s.xml") + " " + Q(f / "back.xml")).status, 0);
+    ASSERT_EQ(Tool("scramble " + Q(f / "params.xml") + " " + Q(f / "s.xml")).Status, 0);
+    EXPECT_EQ(Tool("plain " + Q(f / "params.xml")).Out, "plain\n");
+    EXPECT_EQ(Tool("plain " + Q(f / "s.xml")).Out, "scrambled\n");
+    ASSERT_EQ(Tool("scramble " + Q(f / "s.xml") + " " + Q(f / "back.xml")).Status, 0);
     EXPECT_EQ(f.Read("back.xml"), xml);
-    ASSERT_EQ(Tool("scramble --key abc " + Q(f / "params.xml") + " " + Q(f / "k.xml")).status, 0);
+    ASSERT_EQ(Tool("scramble --key abc " + Q(f / "params.xml") + " " + Q(f / "k.xml")).Status, 0);
     EXPECT_NE(f.Read("k.xml"), f.Read("s.xml"));
 
     f.Write("high.txt", "<High name=\"Ann\" score=\"10\" />\r\n");
-    ASSERT_EQ(Tool("shift up " + Q(f / "high.txt") + " " + Q(f / "up.txt")).status, 0);
-    ASSERT_EQ(Tool("shift down " + Q(f / "up.txt") + " " + Q(f / "down.txt")).status, 0);
+    ASSERT_EQ(Tool("shift up " + Q(f / "high.txt") + " " + Q(f / "up.txt")).Status, 0);
+    ASSERT_EQ(Tool("shift down " + Q(f / "up.txt") + " " + Q(f / "down.txt")).Status, 0);
     EXPECT_NE(f.Read("up.txt"), f.Read("high.txt"));
     EXPECT_EQ(f.Read("down.txt"), f.Read("high.txt"));
 
     f.Write("in.xml", "<a x=\"1\"><b/>text</a>");
-    ASSERT_EQ(Tool("xml " + Q(f / "in.xml") + " " + Q(f / "out.xml")).status, 0);
+    ASSERT_EQ(Tool("xml " + Q(f / "in.xml") + " " + Q(f / "out.xml")).Status, 0);
     EXPECT_EQ(f.Read("out.xml"), "<a x=\"1\">text\t<b />\r\n</a>\r\n");
     f.Write("bad.xml", "<a><!-- never closed");
-    EXPECT_EQ(Tool("xml " + Q(f / "bad.xml") + " " + Q(f / "out2.xml")).status, 1);
+    EXPECT_EQ(Tool("xml " + Q(f / "bad.xml") + " " + Q(f / "out2.xml")).Status, 1);
 }
 
 TEST(GlimmoraTool, HelpDescribesEveryCommand)
 {
-    TRun help = Tool("--help");
-    EXPECT_EQ(help.status, 0);
+    TCommandRun help = Tool("--help");
+    EXPECT_EQ(help.Status, 0);
     for (const char* command : {"pack", "list", "cat", "scramble", "plain", "shift", "xml"})
-        EXPECT_NE(help.out.find(std::string("  ") + command + " "), std::string::npos) << command;
+        EXPECT_NE(help.Out.find(std::string("  ") + command + " "), std::string::npos) << command;
 }
 
 }  // namespace

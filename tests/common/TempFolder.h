@@ -1,4 +1,4 @@
-// A temporary folder per test, removed afterwards.
+// A temporary folder per test, removed afterwards; shared by every test binary.
 #pragma once
 
 #include <filesystem>
