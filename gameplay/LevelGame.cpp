@@ -12,27 +12,6 @@
 
 namespace {
 
-class TNoLevelHost final : public ILevelHost {
-public:
-    void EnterScreen(TLevelScreen screen) override { screen_ = screen; }
-    TLevelScreen Screen() const override { return screen_; }
-    void SavePlayer() override {}
-    bool StartDialog(const std::string&, int64_t) override { return false; }
-    bool StartHint(const std::string&, const THintPlacement&, int32_t, int32_t, int64_t) override { return false; }
-    void ShowUnlockWindow(int32_t) override {}
-    void StopMusic() override {}
-    void DeleteScreenEffect(const std::string&) override {}
-    void FreezeScene() override {}
-    void MakeColorFishesSurfaces(tLevel&) override {}
-    void MakeBonusMoneyPicture(const std::string&) override {}
-    void MakeScaledPicture(const std::string&, const std::string&, double) override {}
-    int32_t PictureAlpha(const std::string&, int32_t, int32_t) const override { return -1; }
-    void RedrawAll() override {}
-
-private:
-    TLevelScreen screen_ = TLevelScreen::Level;
-};
-
 const TManTypeTable kNoMans;
 
 }  // namespace

@@ -82,6 +82,29 @@ public:
     virtual void RedrawAll() = 0;
 };
 
+// A host with no other screens: nothing is saved, played or drawn. Headless runs use it
+// as it is or override what they need.
+class TNoLevelHost : public ILevelHost {
+public:
+    void EnterScreen(TLevelScreen screen) override { screen_ = screen; }
+    TLevelScreen Screen() const override { return screen_; }
+    void SavePlayer() override {}
+    bool StartDialog(const std::string&, int64_t) override { return false; }
+    bool StartHint(const std::string&, const THintPlacement&, int32_t, int32_t, int64_t) override { return false; }
+    void ShowUnlockWindow(int32_t) override {}
+    void StopMusic() override {}
+    void DeleteScreenEffect(const std::string&) override {}
+    void FreezeScene() override {}
+    void MakeColorFishesSurfaces(tLevel&) override {}
+    void MakeBonusMoneyPicture(const std::string&) override {}
+    void MakeScaledPicture(const std::string&, const std::string&, double) override {}
+    int32_t PictureAlpha(const std::string&, int32_t, int32_t) const override { return -1; }
+    void RedrawAll() override {}
+
+private:
+    TLevelScreen screen_ = TLevelScreen::Level;
+};
+
 // The game parameters the level time is worked out with.
 struct TLevelTimeParams {
     double NewKostum = 0;     // more time per outfit bought since the last level

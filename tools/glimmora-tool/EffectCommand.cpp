@@ -41,25 +41,11 @@ struct TOptions {
     std::string Picture, Text, Font = "QelUnicode", Script;
 };
 
-bool ReadInt(const std::string& text, int& value, int lowest)
-{
-    auto v = StrictInt(text);
-    if (!v || *v < lowest || *v > 1000000)
-        return false;
-    value = static_cast<int>(*v);
-    return true;
-}
-
 bool ParseOptions(const std::vector<std::string>& args, TOptions& o, std::string& error)
 {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        auto next = [&](std::string& target) {
-            if (i + 1 >= args.size())
-                return false;
-            target = args[++i];
-            return true;
-        };
+        auto next = [&](std::string& target) { return ToolNextValue(args, i, target); };
         std::string v;
         bool ok = true;
         if (a == "--data")
@@ -69,16 +55,16 @@ bool ParseOptions(const std::vector<std::string>& args, TOptions& o, std::string
         else if (a == "--out")
             ok = next(o.Out);
         else if (a == "--frames")
-            ok = next(v) && ReadInt(v, o.Frames, 0);
+            ok = next(v) && ToolReadInt(v, o.Frames, 0, 1000000);
         else if (a == "--step")
-            ok = next(v) && ReadInt(v, o.Step, 1);
+            ok = next(v) && ToolReadInt(v, o.Step, 1, 1000000);
         else if (a == "--sheet")
-            ok = next(v) && ReadInt(v, o.Sheet, 1);
+            ok = next(v) && ToolReadInt(v, o.Sheet, 1, 1000000);
         else if (a == "--at") {
             ok = next(v);
             size_t comma = v.find(',');
-            ok = ok && comma != std::string::npos && ReadInt(v.substr(0, comma), o.X, -100000) &&
-                ReadInt(v.substr(comma + 1), o.Y, -100000);
+            ok = ok && comma != std::string::npos && ToolReadInt(v.substr(0, comma), o.X, -100000, 1000000) &&
+                ToolReadInt(v.substr(comma + 1), o.Y, -100000, 1000000);
         } else if (a == "--picture")
             ok = next(o.Picture);
         else if (a == "--text")
@@ -172,15 +158,10 @@ int RunEffect(const TToolCommand& self, const std::vector<std::string>& args)
         return ToolUsage(self);
     }
 
-    std::unique_ptr<TDataSource> data;
-    try {
-        if (!o.Archive.empty())
-            data = std::make_unique<TDataSource>(std::make_unique<TFileFolder>(o.Archive));
-        else
-            data = std::make_unique<TDataSource>(std::filesystem::path(o.DataFolder.empty() ? "." : o.DataFolder));
-    } catch (const std::exception& e) {
-        return ToolFail("cannot open " + (o.Archive.empty() ? o.DataFolder : o.Archive) + ": " + e.what());
-    }
+    std::string openError;
+    std::unique_ptr<TDataSource> data = ToolOpenData(o.Archive, o.DataFolder.empty() ? "." : o.DataFolder, openError);
+    if (!data)
+        return ToolFail(openError);
 
     TManualClock clock;
     TRandom cosmetic(kCosmeticSeed);

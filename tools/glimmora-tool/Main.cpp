@@ -1,7 +1,9 @@
 // glimmora-tool: the command table and its dispatch.
 #include "tools/glimmora-tool/ToolCommand.h"
 
+#include "foundation/DataSource.h"
 #include "foundation/Files.h"
+#include "foundation/Text.h"
 
 #include <cstdio>
 #include <iostream>
@@ -38,6 +40,36 @@ bool ToolWriteFile(const std::string& path, const std::vector<uint8_t>& bytes)
         return false;
     }
     return true;
+}
+
+bool ToolNextValue(const std::vector<std::string>& args, size_t& i, std::string& value)
+{
+    if (i + 1 >= args.size())
+        return false;
+    value = args[++i];
+    return true;
+}
+
+bool ToolReadInt(const std::string& text, int& value, int lowest, int highest)
+{
+    auto v = StrictInt(text);
+    if (!v || *v < lowest || *v > highest)
+        return false;
+    value = static_cast<int>(*v);
+    return true;
+}
+
+std::unique_ptr<TDataSource> ToolOpenData(const std::string& archive, const std::filesystem::path& folder,
+                                          std::string& error)
+{
+    try {
+        if (!archive.empty())
+            return std::make_unique<TDataSource>(std::make_unique<TFileFolder>(archive));
+        return std::make_unique<TDataSource>(folder);
+    } catch (const std::exception& e) {
+        error = "cannot open " + (archive.empty() ? folder.string() : archive) + ": " + e.what();
+        return nullptr;
+    }
 }
 
 static std::vector<TToolCommand> AllCommands()

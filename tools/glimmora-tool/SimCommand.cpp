@@ -270,18 +270,9 @@ private:
     TSurfLevelPictures inner_;
 };
 
-class TSimHost final : public ILevelHost {
+class TSimHost final : public TNoLevelHost {
 public:
     TSimHost(TSurfEngine& surfaces, const TDataSource& data) : surfaces_(surfaces), data_(data) {}
-    void EnterScreen(TLevelScreen screen) override { screen_ = screen; }
-    TLevelScreen Screen() const override { return screen_; }
-    void SavePlayer() override {}
-    bool StartDialog(const std::string&, int64_t) override { return false; }
-    bool StartHint(const std::string&, const THintPlacement&, int32_t, int32_t, int64_t) override { return false; }
-    void ShowUnlockWindow(int32_t) override {}
-    void StopMusic() override {}
-    void DeleteScreenEffect(const std::string&) override {}
-    void FreezeScene() override {}
     // The piece pictures under their level names, as the type's files (the colours do
     // not matter to a bot).
     void MakeColorFishesSurfaces(tLevel& level) override
@@ -297,20 +288,16 @@ public:
                                                        "FishkaTypes" + std::to_string(t) + "_" + d + ".png");
         }
     }
-    void MakeBonusMoneyPicture(const std::string&) override {}
-    void MakeScaledPicture(const std::string&, const std::string&, double) override {}
     int32_t PictureAlpha(const std::string& picture, int32_t x, int32_t y) const override
     {
         if (!surfaces_.FindSurface(picture))
             return -1;
         return surfaces_.GetAlhpaFromSurf(picture, x, y);
     }
-    void RedrawAll() override {}
 
 private:
     TSurfEngine& surfaces_;
     const TDataSource& data_;
-    TLevelScreen screen_ = TLevelScreen::Level;
 };
 
 // ---- One level ---------------------------------------------------------------------------
@@ -465,34 +452,20 @@ std::vector<int32_t> StandardLevels(const TEpisod& episod)
     return levels;
 }
 
-bool ReadNumber(const std::string& text, int& value, int lowest)
-{
-    auto v = StrictInt(text);
-    if (!v || *v < lowest || *v > 1000000000)
-        return false;
-    value = static_cast<int>(*v);
-    return true;
-}
-
 bool ParseOptions(const std::vector<std::string>& args, TOptions& o, std::string& error)
 {
     for (size_t i = 0; i < args.size(); ++i) {
         const std::string& a = args[i];
-        auto next = [&](std::string& target) {
-            if (i + 1 >= args.size())
-                return false;
-            target = args[++i];
-            return true;
-        };
+        auto next = [&](std::string& target) { return ToolNextValue(args, i, target); };
         std::string v;
         int seed = 0;
         bool ok = true;
         if (a == "--episode")
-            ok = next(v) && ReadNumber(v, o.Episode, 1);
+            ok = next(v) && ToolReadInt(v, o.Episode, 1, 1000000000);
         else if (a == "--level")
-            ok = next(v) && ReadNumber(v, o.Level, 1);
+            ok = next(v) && ToolReadInt(v, o.Level, 1, 1000000000);
         else if (a == "--seed") {
-            ok = next(v) && ReadNumber(v, seed, 0);
+            ok = next(v) && ToolReadInt(v, seed, 0, 1000000000);
             o.Seed = static_cast<uint32_t>(seed);
         } else if (a == "--bot")
             ok = next(o.Bot) && (o.Bot == "greedy" || o.Bot == "random" || o.Bot == "idle");

@@ -2,6 +2,8 @@
 #pragma once
 
 #include <cstdint>
+#include <filesystem>
+#include <memory>
 #include <functional>
 #include <string>
 #include <vector>
@@ -30,3 +32,15 @@ int ToolUsage(const TToolCommand& command);
 // Reads a whole file or reports why not (false).
 bool ToolReadFile(const std::string& path, std::vector<uint8_t>& bytes);
 bool ToolWriteFile(const std::string& path, const std::vector<uint8_t>& bytes);
+
+class TDataSource;
+
+// Takes the value that follows the option at args[i] (moving i past it); false when
+// the option is the last argument.
+bool ToolNextValue(const std::vector<std::string>& args, size_t& i, std::string& value);
+// A whole decimal integer within lowest..highest.
+bool ToolReadInt(const std::string& text, int& value, int lowest, int highest);
+// The game data of an archive file (when archive is not empty) or of a plain folder;
+// nothing (error says why) when the archive cannot be opened.
+std::unique_ptr<TDataSource> ToolOpenData(const std::string& archive, const std::filesystem::path& folder,
+                                          std::string& error);

@@ -185,12 +185,7 @@ int RunUi(const TToolCommand& self, const std::vector<std::string>& args)
 {
     std::string file, show, dataFolder, archive, lng, out;
     for (size_t i = 0; i < args.size(); ++i) {
-        auto value = [&](std::string& target) {
-            if (i + 1 >= args.size())
-                return false;
-            target = args[++i];
-            return true;
-        };
+        auto value = [&](std::string& target) { return ToolNextValue(args, i, target); };
         bool ok = true;
         if (args[i] == "--show")
             ok = value(show);
@@ -222,12 +217,12 @@ int RunUi(const TToolCommand& self, const std::vector<std::string>& args)
         ~TUnset() { SetEngineLog(nullptr); }
     } unset;
 
-    std::unique_ptr<TDataSource> data;
-    if (!archive.empty())
-        data = std::make_unique<TDataSource>(std::make_unique<TFileFolder>(archive));
-    else
-        data = std::make_unique<TDataSource>(
-            dataFolder.empty() ? std::filesystem::path(file).parent_path() : std::filesystem::path(dataFolder));
+    std::string openError;
+    std::unique_ptr<TDataSource> data = ToolOpenData(
+        archive, dataFolder.empty() ? std::filesystem::path(file).parent_path() : std::filesystem::path(dataFolder),
+        openError);
+    if (!data)
+        return ToolFail(openError);
 
     TSurfEngine surfaces(TDisplayFormat::Bgr32());
     if (!surfaces.NewSurface(kFrame, kScreenWidth, kScreenHeight))
