@@ -1,11 +1,12 @@
 // Strict checks of game data files: a table of {which files, what checks them} rows, one
-// row per kind of file, so each game loader that lands replaces its row's checker.
+// row per kind of file; a kind the game has a loader for is checked by that loader.
 #pragma once
 
 #include "foundation/DataSource.h"
 
 #include <functional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 // What one check found: every line is an error ("NAME: why").
@@ -15,16 +16,26 @@ struct TCheckReport {
     void Error(const std::string& name, const std::string& why) { Errors.push_back(name + ": " + why); }
 };
 
-// The file being checked, and the archive it belongs to (to follow references).
+class TCheckContext;
+
+// The file being checked, the archive it belongs to (to follow references) and what the
+// run shares (the game's tables, the picture store, the log capture).
 struct TCheckedFile {
     std::string Name;
     const std::vector<uint8_t>& Bytes;
     const TDataSource& Source;
+    TCheckContext& Context;
+    std::string Path;  // where a file given beside the archive lies; empty for entries
+
+    std::string_view Text() const
+    {
+        return {reinterpret_cast<const char*>(Bytes.data()), Bytes.size()};
+    }
 };
 
 struct TCheckRow {
     std::string What;                                       // e.g. "font files"
-    std::function<bool(const std::string& name, const std::vector<uint8_t>& bytes)> Matches;
+    std::function<bool(const TCheckedFile& file)> Matches;
     std::function<void(const TCheckedFile& file, TCheckReport& report)> Check;
     std::string Loader;                                     // who checks it: the game loader or a stand-in
 };
@@ -32,8 +43,9 @@ struct TCheckRow {
 // Every row, most specific first; the first row that matches a file checks it.
 const std::vector<TCheckRow>& CheckRows();
 
-// Checks every file of the source, and each extra file (GameParams.xml, options.cfg) given
-// by path, with the first matching row.
+// Checks every file of the source, and each extra file (GameParams.xml, options.cfg, a
+// translation) given by path, with the first matching row. The game's tables are read from
+// the source once, before any file is checked.
 TCheckReport CheckContent(const TDataSource& source, const std::vector<std::string>& extraFiles);
 
 // The single checks, also used by the content test. Pictures go through the game's own
