@@ -8,8 +8,14 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <map>
 #include <sstream>
+
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -211,6 +217,144 @@ TEST_F(ContentTest, TheStrictCheckOfTheWholeArchiveFindsNothing)
     for (const std::string& error : report.Errors)
         ADD_FAILURE() << error;
     EXPECT_GT(report.Notes.size(), 80u);
+}
+
+// ---- A damaged file of each kind the game's loaders read --------------------------------
+
+// A small archive whose files agree with each other: one piece type, one customer with its
+// animation, a shop, an episode, a level with its scene effect, the pictures they name.
+std::map<std::string, std::string> SmallContent()
+{
+    return {
+        {"FishkaTypes.xml",
+         R"(<FishkaTypes><FishkaType Name="Tee" FileName="Tee" PieceCount="2" Style="standart"><Pieces>)"
+         R"(<Piece Hierarchy="1" FileName="Tee_1.png" /><Piece Hierarchy="2" FileName="Tee_2.png" />)"
+         R"(<Piece Hierarchy="12" FileName="Tee_12.png" /></Pieces></FishkaType></FishkaTypes>)"},
+        {"Mans.xml",
+         R"(<Mans><ManTypes><Man Name="Girl" Pict="Pic.png"><Timers TimeLeft="120" />)"
+         R"(<Animes TimeChangeAnime="400"><Anime Begin="0" End="100" AnimeFiles="anime_Girl.xml" />)"
+         R"(<Oblako Name="Pic.png" Pos="-60,-290" /></Animes></Man></ManTypes></Mans>)"},
+        {"anime_Girl.xml", R"(<Anime><Frame Time="500" Pict="Pic.png" /><Frame Time="300" Pict="Tee_1.png" /></Anime>)"},
+        {"Shop.xml",
+         R"(<ShopItems><Kostums><Kostum ID="Tee" FileName="Tee" Cost1="100" Cost2="200" Cost3="300" Value1="10")"
+         R"( Value2="15" Value3="21" /></Kostums><Upgrads><Upgrade ID="Lamp" FileName="Pic.png" Cost="120")"
+         R"( Pos="40,40" BT="1" /></Upgrads></ShopItems>)"},
+        {"Episods.xml",
+         R"(<Episods><Episod Name="Corner"><UpgradeList IDList="Lamp;" /><LevelFishes><Stage>Tee;</Stage>)"
+         R"(</LevelFishes><Levels><Level Name="Level_1_1.xml" Bonus="false" BornPeriod="2000" SpeedLenta="36">)"
+         R"(<Param LevelTime="120" Goal="200" ExGoal="320" GreatGoal="260" />)"
+         R"(<Persons factor="1.00" Count="4" Cast="Girl(1:1:2);" /></Level></Levels></Episod></Episods>)"},
+        {"Level_1_1.xml",
+         R"(<Level Name="day 1"><Lentas Image="Pic.png" Frequency="0"><Lenta BornPeriod="2000"><Path>)"
+         R"(Set Timing +0.04; Path (56,372) (400,288) (744,372); Ending Loop;</Path></Lenta></Lentas>)"
+         R"(<BackGround BackPicture="Pic.png" /><LevelFishes>Tee;</LevelFishes>)"
+         R"(<Params LevelState="lsAero" Stoika="Pic.png" />)"
+         R"(<Effects><Effect FileName="efSpark.xml" ShiftX="0" ShiftY="0" /></Effects></Level>)"},
+        {"efSpark.xml",
+         R"(<ParticleEffect Name="efSpark"><Functions><Function Name="FHere" Dim="2" Type="constant">)"
+         R"(<Value>(0,0)</Value></Function></Functions><Morphs><Morph Name="MHere" Dim="2"><Functions>)"
+         R"(<Function Name="FHere"/></Functions></Morph></Morphs><Particles><Particle Name="PDot">)"
+         R"(<Parameter Name="Position" Dim="2" Morph="MHere"/></Particle></Particles><ParticleSystems>)"
+         R"(<ParticleSystem Name="SDot" Template="PDot"><InitParticles>1</InitParticles>)"
+         R"(<Resource>Pic.png</Resource></ParticleSystem></ParticleSystems></ParticleEffect>)"},
+    };
+}
+
+struct TToolRun {
+    int Exit = -1;
+    std::vector<std::string> Lines;
+};
+
+TToolRun RunTool(const std::string& arguments, const std::filesystem::path& folder)
+{
+    const std::filesystem::path output = folder / "tool-output.txt";
+    const std::string command = std::string("'") + GLIM_TOOL + "' " + arguments + " > '" + output.string() + "' 2>&1";
+    const int status = std::system(command.c_str());
+    TToolRun run;
+    run.Exit = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::ifstream in(output);
+    for (std::string line; std::getline(in, line);)
+        run.Lines.push_back(line);
+    return run;
+}
+
+// Writes the files into a fresh folder, packs them and checks the archive.
+TToolRun PackAndCheck(const std::filesystem::path& folder, const std::map<std::string, std::string>& texts,
+                      const std::vector<uint8_t>& picture)
+{
+    std::filesystem::remove_all(folder);
+    std::filesystem::create_directories(folder / "files");
+    std::string files;
+    auto write = [&](const std::string& name, const char* data, size_t size) {
+        std::ofstream(folder / "files" / name, std::ios::binary).write(data, static_cast<std::streamsize>(size));
+        files += " '" + (folder / "files" / name).string() + "'";
+    };
+    for (const auto& [name, text] : texts)
+        write(name, text.data(), text.size());
+    for (const char* name : {"Pic.png", "Tee_1.png", "Tee_2.png", "Tee_12.png"})
+        write(name, reinterpret_cast<const char*>(picture.data()), picture.size());
+    const std::string archive = "'" + (folder / "game.zxc").string() + "'";
+    TToolRun pack = RunTool("pack " + archive + files, folder);
+    if (pack.Exit != 0)
+        return pack;
+    return RunTool("check " + archive, folder);
+}
+
+std::string Joined(const std::vector<std::string>& lines)
+{
+    std::string all;
+    for (const std::string& line : lines)
+        all += line + "\n";
+    return all;
+}
+
+TEST_F(ContentTest, ADamagedFileOfEachLoadedKindFailsTheCheckWithALineNamingIt)
+{
+    const std::filesystem::path folder =
+        std::filesystem::temp_directory_path() / ("glimmora-content-check-" + std::to_string(::getpid()));
+    const std::vector<uint8_t> picture = Entry("Cursor.png");
+    ASSERT_FALSE(picture.empty());
+
+    TToolRun clean = PackAndCheck(folder, SmallContent(), picture);
+    ASSERT_EQ(clean.Exit, 0) << "the undamaged archive must pass:\n" << Joined(clean.Lines);
+
+    struct TCase {
+        const char* File;
+        std::string From, To;  // the damage: From replaced by To; From empty: To is the whole file
+        const char* Expected;  // part of the error line after "Error FILE: "
+    };
+    const TCase cases[] = {
+        {"Level_1_1.xml", "(400,288)", "(400,2x88)", "the loader logged \"Error LoadLevel\""},
+        {"Level_1_1.xml", "(400,288)", "(400,2x88)", "belt 1: Path: '2x88' is not a valid floating point value"},
+        {"FishkaTypes.xml", "FishkaTypes>", "PieceTypes>", "the loader logged \"Error  LoadFishkaTypes\""},
+        {"efSpark.xml", "<Value>(0,0)</Value>", "<Value>(0,zero)</Value>", "string-to-vector convertation failed"},
+        {"Mans.xml", "ManTypes>", "Customers>", "the loader logged \"Error LoadMans\""},
+        {"Shop.xml", "ShopItems>", "Catalogue>", "the loader logged \"Error LoadShop: no ShopItems element\""},
+        {"Episods.xml", "Bonus=\"false\"", "Bonus=\"maybe\"", "the loader logged \"Error LoadEpisods: episode 1, level 1"},
+        {"Episods.xml", "Girl(", "Gril(", "no customer type \"Gril\" in Mans.xml"},
+        {"anime_Girl.xml", "Tee_1.png", "Nobody.png", "frame 2: the picture \"Nobody.png\" is not in the archive"},
+        {"Glimmora.li", "", "<QelInterface><x /></QelInterface>", "QelInterface XML file contains wrong tag!"},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(std::string(c.File) + ": " + c.Expected);
+        std::map<std::string, std::string> texts = SmallContent();
+        std::string& text = texts[c.File];
+        if (c.From.empty()) {
+            text = c.To;
+        } else {
+            size_t at = text.find(c.From);
+            ASSERT_NE(at, std::string::npos);
+            text.replace(at, c.From.size(), c.To);
+        }
+        TToolRun run = PackAndCheck(folder, texts, picture);
+        EXPECT_EQ(run.Exit, 1) << Joined(run.Lines);
+        const std::string head = std::string("Error ") + c.File + ": ";
+        bool found = false;
+        for (const std::string& line : run.Lines)
+            found = found || (line.starts_with(head) && line.find(c.Expected) != std::string::npos);
+        EXPECT_TRUE(found) << Joined(run.Lines);
+    }
+    std::filesystem::remove_all(folder);
 }
 
 }  // namespace
