@@ -21,8 +21,8 @@ public:
     virtual bool HasPicture(std::string_view name) const = 0;
     // False (sizes 0) for a picture that is not loaded.
     virtual bool PictureSize(std::string_view name, int32_t& width, int32_t& height) const = 0;
-    // Loads a picture of the game data under its own name; a missing file leaves no
-    // picture (the store logs it).
+    // Loads a picture of the game data under its own name; a missing or damaged file
+    // leaves no picture (the store logs it). Never throws.
     virtual void LoadPicture(std::string_view name) = 0;
     virtual void ReleasePicture(std::string_view name) = 0;
     // Pictures loaded at start-up for the whole game, never released between levels.

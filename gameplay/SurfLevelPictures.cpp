@@ -1,6 +1,7 @@
 // Level pictures through the surface store.
 #include "gameplay/SurfLevelPictures.h"
 
+#include "foundation/QelLog.h"
 #include "foundation/Text.h"
 #include "graphics/SurfEngine.h"
 
@@ -20,10 +21,18 @@ bool TSurfLevelPictures::PictureSize(std::string_view name, int32_t& width, int3
 void TSurfLevelPictures::LoadPicture(std::string_view name)
 {
     std::string lower = AsciiLower(name);
-    if (lower.size() >= 3 && lower.compare(lower.size() - 3, 3, "png") == 0)
-        surfaces_.LoadPngFromFileFolder(data_, name, name);
-    else
+    if (lower.size() < 3 || lower.compare(lower.size() - 3, 3, "png") != 0) {
         surfaces_.LoadSurfFromFileOrFileFolder(data_, name);
+        return;
+    }
+    // The archive's picture loader raises on a missing or damaged entry; a level goes on
+    // without that one picture.
+    try {
+        surfaces_.LoadPngFromFileFolder(data_, name, name);
+    } catch (const std::exception& e) {
+        if (TGameLog* log = surfaces_.GameLog())
+            log->WriteLog("Error LoadSurfFromFile " + std::string(name) + ": " + e.what());
+    }
 }
 
 void TSurfLevelPictures::ReleasePicture(std::string_view name) { surfaces_.DeleteSurface(name); }

@@ -6,6 +6,9 @@
 #include "foundation/DataSource.h"
 #include "foundation/Files.h"
 #include "gameplay/LevelFile.h"
+#include "gameplay/SurfLevelPictures.h"
+#include "graphics/SurfEngine.h"
+#include "tests/common/TempFolder.h"
 
 #include <filesystem>
 
@@ -261,6 +264,24 @@ TEST_F(LevelFileTest, AMalformedBeltPathIsLoggedAndTheBeltDoesNothing)
     ASSERT_EQ(level->Lentas.size(), 1u);
     EXPECT_EQ(level->FirstLenta(), nullptr);
     EXPECT_EQ(level->Scene.BackPicture, "B.jpg");
+}
+
+TEST_F(LevelFileTest, ADamagedPictureIsSkippedWithItsLogLineAndTheLevelStillLoads)
+{
+    TTempFolder folder;
+    folder.Write("Broken.png", "\x89PNG not really a picture");
+    TDataSource data{folder.Path()};
+    TSurfEngine surfaces(TDisplayFormat::Bgr32());
+    surfaces.SetGameLog(&testLog.log);
+    TSurfLevelPictures store(surfaces, data);
+    level->Links.Pictures = &store;
+
+    bool loaded = false;
+    ASSERT_NO_THROW(loaded = Load(R"(<Level><BackGround BackPicture="Broken.png" /></Level>)"));
+    EXPECT_TRUE(loaded);
+    EXPECT_FALSE(surfaces.FindSurface("Broken.png"));
+    ASSERT_FALSE(testLog.Lines.empty());
+    EXPECT_EQ(testLog.Lines[0].rfind("Error LoadSurfFromFile Broken.png", 0), 0u) << testLog.Lines[0];
 }
 
 }  // namespace
