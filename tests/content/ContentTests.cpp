@@ -48,7 +48,7 @@ std::vector<std::string> FixedPictures()
     std::vector<std::string> names = {"LoadingScreen.jpg", "ProgressLine.png", "ProgressBar.png",
                                       "ProgressWindowH.png", "ProgressCards.png", "Cursor.png",
                                       "Title.jpg",         "QelUnicode.png",   "ComicSansMS_29.png",
-                                      "MPanelClosed.png",  "TimeLine.png"};
+                                      "MPanelClosed.png",  "TimeLine.png",     "UnderBonusMoney.png"};
     for (int n = 0; n <= 12; ++n)
         names.push_back("MPanel_" + std::to_string(n) + ".png");
     for (int n = 1; n <= 12; ++n)
