@@ -1,6 +1,7 @@
 // One frame of the main window: tick, compose, present.
 #include "app/QelGameEngine.h"
 
+#include "audio/SoundEngine.h"
 #include "foundation/Clock.h"
 #include "foundation/QelBaseClasses.h"
 #include "graphics/Display.h"
@@ -27,6 +28,8 @@ constexpr const char* kCursorPicture = "Cursor.png";
 void TQelGameEngine::AppIdle()
 {
     FrameTime = clock_.NowMs();
+    if (sounds_)
+        sounds_->SetFrameTime(FrameTime);
     if (!displayReady_)
         return;
     try {
@@ -51,7 +54,9 @@ void TQelGameEngine::AppIdle()
 void TQelGameEngine::TickTaimer(int64_t now)
 {
     try {
-        // The interface engine's tick, then the screen effects' and the music's, join here.
+        // The interface engine's tick, then the screen effects', join here.
+        if (sounds_)
+            QelGuardMessage("Exception error in TQelGameEngine.TickMusicTimer!", [&] { sounds_->TickMusicTimer(now); });
         if (Deadlines.LevelCompleteModeAt > 0 && Deadlines.LevelCompleteModeAt < now) {
             ScreenMode = TScreenMode::smLevelComplete;
             Deadlines.LevelCompleteModeAt = 0;

@@ -3,6 +3,7 @@
 
 #include "app/LogHeader.h"
 #include "audio/AudioLibrary.h"
+#include "audio/SoundEngine.h"
 #include "foundation/Clock.h"
 #include "foundation/DataSource.h"
 #include "foundation/Files.h"
@@ -64,6 +65,7 @@ TQelGameEngine::~TQelGameEngine()
     displayReady_ = false;
     surfEngine_.reset();
     data_.reset();
+    sounds_.reset();
     audio_->Stop();
     audio_->Free();
     if (EngineLog() == engineLog_.get())
@@ -186,8 +188,14 @@ void TQelGameEngine::OpenGameData()
 
 void TQelGameEngine::LoadSoundLists()
 {
-    // The sound list scans ProgramFolder + "Sounds" here, then the game data.
+    // Without a device the library refuses every load; the list is filled all the same and
+    // the game plays on silently.
+    sounds_ = std::make_unique<TSoundEngine>(*audio_, clock_, CosmeticRandom, *gameLog_);
+    sounds_->ApplyVolumes(Options.MusicVolume, Options.SoundVolume);
+    sounds_->LoadOwnSamples(ProgramFolder);
     WriteLog("Sounds Loaded Start...");
+    if (data_)
+        sounds_->LoadDataSounds(*data_);
     WriteLog("Sounds Loaded Ok...");
 }
 
@@ -257,7 +265,12 @@ void TQelGameEngine::RunLoadingSequence()
     if (!SetUpDisplay())
         return;
     CreateMemorySurfaces();
-    // Loading every picture, table and screen behind the progress screens joins here.
+    // Loading every picture, table and screen behind the progress screens joins here; of
+    // them the sound-event and music tables are read already.
+    if (sounds_ && data_) {
+        sounds_->LoadSoundsEvents(ProgramFolder, *data_);
+        sounds_->LoadMusicPattern(*data_);
+    }
     ScreenMode = TScreenMode::smSplash;
     Deadlines.SplashStartTime = clock_.NowMs();
 }

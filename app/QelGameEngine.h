@@ -20,6 +20,7 @@
 #include <vector>
 
 class TDataSource;
+class TSoundEngine;
 class TGameLog;
 class TQelLog;
 class TSurfEngine;
@@ -139,6 +140,8 @@ public:
     TRedrawGrid& RedrawGrid() { return redrawGrid_; }
     // The game data (archive or plain folder); null when it could not be opened.
     TDataSource* Data() const { return data_.get(); }
+    // Sound events, the sound list and music changes; null before the start-up's sound step.
+    TSoundEngine* Sounds() const { return sounds_.get(); }
 
     // ---- State the screens share -------------------------------------------------------
 
@@ -192,12 +195,13 @@ private:
     IMessageBox* messageBox_;
     TSetup setup_;
 
-    // Owned engines, in the order they are made. The fonts, the interface, the effects
-    // and the sounds join this list as they are built.
+    // Owned engines, in the order they are made. The fonts, the interface and the effects
+    // join this list as they are built.
     std::unique_ptr<TQelLog> engineLog_;
     std::unique_ptr<TSurfEngine> surfEngine_;
     std::unique_ptr<TGameLog> gameLog_;
     std::unique_ptr<TDataSource> data_;
+    std::unique_ptr<TSoundEngine> sounds_;
     TRedrawGrid redrawGrid_;
     std::vector<std::string> earlyLog_;
 

@@ -3,6 +3,8 @@
 // headless tools use TRecordingSounds.
 #pragma once
 
+#include "foundation/Text.h"
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -18,6 +20,8 @@ public:
     virtual void PlaySound(const std::string& soundName, int volume = 100) = 0;
     // Fades the current music out, waits, and starts another module at an order.
     virtual void ChangeMusic(const std::string& music, int fadeOutMs, int delayMs, int position, int fadeInMs) = 0;
+    // The order a module starts at for a pattern specification ("12", "4,6", "50%").
+    virtual int32_t MusicStartOrder(const std::string& music, const std::string& spec) = 0;
 };
 
 class TRecordingSounds final : public ISoundEvents {
@@ -28,6 +32,8 @@ public:
     {
         Music.push_back(music + "@" + std::to_string(position));
     }
+    // Without modules only a plain order can be known.
+    int32_t MusicStartOrder(const std::string&, const std::string& spec) override { return LeadingInt(spec); }
 
     std::vector<std::string> Events;
     std::vector<std::string> Sounds;

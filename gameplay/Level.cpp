@@ -11,6 +11,7 @@ public:
     void AddSoundEffect(const std::string&, int, int64_t) override {}
     void PlaySound(const std::string&, int) override {}
     void ChangeMusic(const std::string&, int, int, int, int) override {}
+    int32_t MusicStartOrder(const std::string&, const std::string&) override { return 0; }
 };
 
 const TFishkaTypes kNoTypes;

@@ -216,7 +216,8 @@ void RunLevelSteps(tLevel& level, TLevelGame& game)
         SetCaption(windows, "WGame_TFStandart_LTimeValue", FormatMinutes(level.Times.TimeLeft));
         SetVisible(windows, "WGame_TFStandart_LGoal", true);
         SetVisible(windows, "WGame_TFStandart_LExGoal", false);
-        level.Sounds().ChangeMusic(flow.Music, kMusicFade, 0, LeadingInt(flow.MusicPattern), kMusicFade);
+        ISoundEvents& sounds = level.Sounds();
+        sounds.ChangeMusic(flow.Music, kMusicFade, 0, sounds.MusicStartOrder(flow.Music, flow.MusicPattern), kMusicFade);
         SetVisible(windows, "WGame_BEdit", game.Options.DebugMode);
         SetVisible(windows, "WGame_TFPixel_BEdit", game.Options.DebugMode);
         SetCaption(windows, "WGame_TFStandart_LGoalCount", currency + IntToStr(level.Goals.Goal));

@@ -2,10 +2,12 @@
 // audio library's start, a missing archive, and what closing leaves behind.
 #include "AppDoubles.h"
 #include "app/LogHeader.h"
+#include "audio/SoundEngine.h"
 #include "foundation/QelLog.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <regex>
 
 namespace {
@@ -95,11 +97,13 @@ TEST(StartUp, AudioStartsOnlyWithTheVersionItKnows)
     };
     const uint32_t known = kAudioLibraryVersion;
     const Row rows[] = {
-        {known, true, true, {"GetVersion", "Init 44100", "Start"}},
+        {known, true, true, {"GetVersion", "Init 44100", "Start", "SetGlobalVolumes"}},
         // The sign of the reported number does not count.
-        {static_cast<uint32_t>(-static_cast<int32_t>(known)), true, true, {"GetVersion", "Init 44100", "Start"}},
-        {1 | (7u << 16), true, false, {"GetVersion"}},
-        {known, false, false, {"GetVersion", "Init 44100"}},
+        {static_cast<uint32_t>(-static_cast<int32_t>(known)), true, true,
+         {"GetVersion", "Init 44100", "Start", "SetGlobalVolumes"}},
+        // Without sound the sound list still makes its calls; the library refuses them.
+        {1 | (7u << 16), true, false, {"GetVersion", "SetGlobalVolumes"}},
+        {known, false, false, {"GetVersion", "Init 44100", "SetGlobalVolumes"}},
     };
     for (const Row& row : rows) {
         TShellRig rig;
@@ -156,6 +160,24 @@ TEST(StartUp, TheEngineLogStartsAfreshEachRun)
     EXPECT_EQ(rig.Program.Read("QelInterface.log"), "{0:0:0} Exception error in [TQelFont.Load]\r\n");
     engine.reset();
     EXPECT_EQ(EngineLog(), nullptr) << "a destroyed window leaves no engine log behind";
+}
+
+TEST(StartUp, SoundTakesTheOptionsVolumesAndTheDataTables)
+{
+    TShellRig rig;
+    rig.Program.Write("data/Sounds.xml", "<Sounds><Click Volume=\"80\">click.ogg</Click></Sounds>");
+    rig.Program.Write("data/MusicPattern.xml", "<MusicPattern><M ID=\"Title\" Name=\"title.xm\"/></MusicPattern>");
+    auto engine = rig.Start();
+    ASSERT_NE(engine->Sounds(), nullptr);
+    EXPECT_EQ(engine->Sounds()->MusicVolume(), engine->Options.MusicVolume);
+    EXPECT_EQ(engine->Sounds()->SoundVolume(), engine->Options.SoundVolume);
+    EXPECT_NE(std::find(rig.Audio.Calls.begin(), rig.Audio.Calls.end(), "SetGlobalVolumes"), rig.Audio.Calls.end());
+    // The tables come with the game data, once the window is first shown.
+    EXPECT_FALSE(engine->Sounds()->Events().Loaded());
+    engine->FormActivate();
+    EXPECT_EQ(engine->Sounds()->Events().GetEventSoundVolume("Click"), 80);
+    EXPECT_EQ(engine->Sounds()->Music().GetMusicNameByID("Title"), "title.xm");
+    EXPECT_EQ(rig.UserFile("Glimmora.log").find("Error"), std::string::npos);
 }
 
 TEST(Shutdown, SavesTheOptionsAndFreesTheAudioLibrary)

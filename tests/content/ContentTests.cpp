@@ -334,6 +334,10 @@ TEST_F(ContentTest, ADamagedFileOfEachLoadedKindFailsTheCheckWithALineNamingIt)
         {"Episods.xml", "Girl(", "Gril(", "no customer type \"Gril\" in Mans.xml"},
         {"anime_Girl.xml", "Tee_1.png", "Nobody.png", "frame 2: the picture \"Nobody.png\" is not in the archive"},
         {"Glimmora.li", "", "<QelInterface><x /></QelInterface>", "QelInterface XML file contains wrong tag!"},
+        {"Sounds.xml", "", "<Sounds><!-- never closed",
+         "the loader logged \"Exception error in TQelGameEngine.LoadSoundsEvents!\""},
+        {"MusicPattern.xml", "", "<Music><M ID=\"Day\" Name=\"day.xm\" /></Music>",
+         "the loader logged \"Error LoadMusicPattern\""},
     };
     for (const TCase& c : cases) {
         SCOPED_TRACE(std::string(c.File) + ": " + c.Expected);

@@ -1,6 +1,8 @@
 // The tables, stores and log capture one check run shares.
 #include "tools/contentcheck/CheckContext.h"
 
+#include "audio/MusicPatterns.h"
+
 #include "foundation/QelParser.h"
 #include "foundation/Text.h"
 #include "interface/QelInterfaceClasses.h"
@@ -73,17 +75,13 @@ void TCheckedGameTables::Miss(const std::string& what) const
         Misses.push_back(what);
 }
 
-std::vector<std::pair<std::string, std::string>> ReadMusicEntries(const TDataSource& source)
+std::vector<std::pair<std::string, std::string>> ReadMusicEntries(const TDataSource& source, TGameLog& log)
 {
+    TMusicPatternTable table;
+    table.LoadMusicPattern(source, "MusicPattern.xml", log);
     std::vector<std::pair<std::string, std::string>> music;
-    auto bytes = source.Read("MusicPattern.xml");
-    if (!bytes)
-        return music;
-    TQelParser document;
-    document.LoadFromText(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
-    if (const TQelXMLTag* root = document.FindChildByName("MusicPattern"))
-        for (const auto& child : root->Children)
-            music.emplace_back(child->AttributeValue("ID"), child->AttributeValue("Name"));
+    for (const TMusicPatterns& entry : table.Items)
+        music.emplace_back(entry.ID, entry.Name);
     return music;
 }
 
@@ -113,7 +111,7 @@ TCheckContext::TCheckContext(const TDataSource& source)
     Types.LoadFishkaTypes(Source, "FishkaTypes.xml", GameLog);
     Mans.LoadMans(Source, "Mans.xml", GameLog);
     Shop.LoadShop(Source, "Shop.xml", GameLog);
-    Music = ReadMusicEntries(Source);
+    Music = ReadMusicEntries(Source, GameLog);
     TCheckedGameTables tables(Types, Mans, Music);
     Episods.LoadEpisods(Source, "Episods.xml", tables, Shop, true, GameLog);
 

@@ -108,6 +108,6 @@ private:
 // pictures, the money label): content may name it without shipping it.
 bool IsGeneratedSurface(std::string_view name);
 
-// The entries of "MusicPattern.xml" as (ID, module) pairs; the game's music player is not
-// built yet, so this reads only what the episode file needs.
-std::vector<std::pair<std::string, std::string>> ReadMusicEntries(const TDataSource& source);
+// The entries of "MusicPattern.xml" as (ID, module) pairs, read by the game's loader: what
+// the episode file resolves its music through.
+std::vector<std::pair<std::string, std::string>> ReadMusicEntries(const TDataSource& source, TGameLog& log);

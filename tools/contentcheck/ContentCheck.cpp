@@ -1,10 +1,13 @@
-// The content check rows, the run over an archive, and the stand-in checkers of the files
-// whose game loader is not built yet (sound events, music table, game parameters).
+// The content check rows, the run over an archive, the checkers of the sound tables, and
+// the stand-in checkers of the files whose game loader is not built yet (game parameters).
 #include "tools/contentcheck/ContentCheck.h"
 
 #include "tools/contentcheck/CheckContext.h"
 #include "tools/contentcheck/LoaderChecks.h"
 
+#include "audio/MusicPatterns.h"
+#include "audio/SoundEventTable.h"
+#include "audio/SoundList.h"
 #include "graphics/ImageCodec.h"
 
 #include "foundation/DataScramble.h"
@@ -110,8 +113,10 @@ void CheckModule(const TCheckedFile& file, TCheckReport& report)
 
 void CheckSoundEvents(const TCheckedFile& file, TCheckReport& report)
 {
+    TSoundEventTable table;
+    ReportLoaderLines(file, file.Context.Capture([&] { table.LoadSoundsEventsText(file.Text()); }), report);
     TQelParser doc;
-    if (!ReadXml(file, doc, report))
+    if (!table.Loaded() || !ReadXml(file, doc, report))
         return;
     for (const std::string& event : FixedSoundEvents()) {
         const TQelXMLTag* tag = FindDeep(&doc, event);
@@ -119,7 +124,7 @@ void CheckSoundEvents(const TCheckedFile& file, TCheckReport& report)
             report.Error(file.Name, "no element for the sound event \"" + event + "\"");
             continue;
         }
-        std::string sound(Trim(tag->Text));
+        const std::string sound = table.GetEventSoundName(event);
         if (sound.empty() || !file.Source.Exists(sound))
             report.Error(file.Name, event + ": the sound \"" + sound + "\" is not in the archive");
         struct TRange {
@@ -155,23 +160,21 @@ bool ValidPatternSpec(const std::string& pattern)
 
 void CheckMusicPattern(const TCheckedFile& file, TCheckReport& report)
 {
-    TQelParser doc;
-    if (!ReadXml(file, doc, report))
-        return;
-    const TQelXMLTag* root = FindDeep(&doc, "MusicPattern");
-    if (!root) {
-        report.Error(file.Name, "no MusicPattern element");
-        return;
-    }
+    TMusicPatternTable table;
+    ReportLoaderLines(file, file.Context.Capture([&] { table.LoadMusicPatternText(file.Text(), file.Context.GameLog); }),
+                      report);
     std::set<std::string> ids;
-    for (const auto& entry : root->Children) {
-        std::string name = entry->AttributeValue("Name"), id = entry->AttributeValue("ID");
-        if (id.empty())
+    for (const TMusicPatterns& entry : table.Items) {
+        if (entry.ID.empty())
             report.Error(file.Name, "an entry without ID");
-        else if (!ids.insert(id).second)
-            report.Error(file.Name, "the ID \"" + id + "\" is given twice (the first one wins)");
-        if (!file.Source.Exists(name))
-            report.Error(file.Name, "the module \"" + name + "\" of ID \"" + id + "\" is not in the archive");
+        else if (!ids.insert(entry.ID).second)
+            report.Error(file.Name, "the ID \"" + entry.ID + "\" is given twice (the first one wins)");
+        if (!IsModuleName(entry.Name) || !file.Source.Exists(entry.Name))
+            report.Error(file.Name, "the module \"" + entry.Name + "\" of ID \"" + entry.ID + "\" is not in the archive");
+        for (const auto* inserts : {&entry.Negative, &entry.Positive})
+            for (const TMusicInsert& insert : *inserts)
+                if (!file.Source.Exists(insert.File))
+                    report.Error(file.Name, "the insert \"" + insert.File + "\" of ID \"" + entry.ID + "\" is not in the archive");
     }
 }
 
@@ -268,8 +271,8 @@ const std::vector<TCheckRow>& CheckRows()
     // Each row names who checks its files: the game's loader, run strictly (every line it
     // logs is an error), or a stand-in for a loader that is not built yet.
     static const std::vector<TCheckRow> rows = {
-        {"sound events", Named("Sounds.xml"), CheckSoundEvents, "stand-in: XML + event names + files"},
-        {"music table", Named("MusicPattern.xml"), CheckMusicPattern, "stand-in: XML + module names"},
+        {"sound events", Named("Sounds.xml"), CheckSoundEvents, "game: audio/SoundEventTable LoadSoundsEventsText"},
+        {"music table", Named("MusicPattern.xml"), CheckMusicPattern, "game: audio/MusicPatterns LoadMusicPatternText"},
         {"game parameters", Named("GameParams.xml"), CheckGameParams, "stand-in: plain/scrambled XML + values"},
         {"preload list", Named("surfaces.dat"), CheckSurfaceList, "stand-in: every line names a picture"},
         {"options", Named("options.cfg"), CheckOptions, "stand-in: section and version"},

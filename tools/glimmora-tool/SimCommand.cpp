@@ -6,6 +6,7 @@
 
 #include "tools/glimmora-tool/SimBots.h"
 
+#include "audio/MusicPatterns.h"
 #include "foundation/Clock.h"
 #include "foundation/DataScramble.h"
 #include "foundation/DataSource.h"
@@ -197,20 +198,6 @@ std::filesystem::path ParamsPath(const TOptions& o)
     return candidates.front();
 }
 
-std::vector<std::pair<std::string, std::string>> ReadMusic(const TDataSource& data)
-{
-    std::vector<std::pair<std::string, std::string>> music;
-    auto bytes = data.Read("MusicPattern.xml");
-    if (!bytes)
-        return music;
-    TQelParser document;
-    document.LoadFromText(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
-    if (const TQelXMLTag* root = document.FindChildByName("MusicPattern"))
-        for (const auto& child : root->Children)
-            music.emplace_back(child->AttributeValue("ID"), child->AttributeValue("Name"));
-    return music;
-}
-
 std::optional<std::string> LoadTables(const TOptions& o, TSimData& sim, TGameLog& log)
 {
     try {
@@ -232,7 +219,10 @@ std::optional<std::string> LoadTables(const TOptions& o, TSimData& sim, TGameLog
         tables.FishkaTypes.push_back({type.Name, type.PieceCount});
     for (const TManTypes& man : sim.Mans.Items)
         tables.ManTypes.push_back(man.Name);
-    tables.Music = ReadMusic(data);
+    TMusicPatternTable music;
+    music.LoadMusicPattern(data, "MusicPattern.xml", log);
+    for (const TMusicPatterns& entry : music.Items)
+        tables.Music.emplace_back(entry.ID, entry.Name);
     sim.Episods.LoadEpisods(data, "Episods.xml", tables, sim.Shop, false, log);
     if (sim.Episods.Count() == 0)
         return std::string("no episodes in Episods.xml");
