@@ -19,7 +19,11 @@ constexpr const char* kMusicFile = "MusicPattern.xml";
 constexpr int kEventFadeMs = 1000;
 constexpr int kPlaySoundFadeMs = 1000;
 
-int Percent(int value, int percent) { return std::clamp(RoundHalfEven(value * percent / 100.0), 0, 100); }
+// A table may hold any number: computed in reals, then held to the library's range.
+int Percent(int value, int percent)
+{
+    return std::clamp(RoundHalfEven(static_cast<double>(value) * percent / 100.0), 0, 100);
+}
 
 }  // namespace
 

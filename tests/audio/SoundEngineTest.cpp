@@ -19,7 +19,7 @@ constexpr const char* kEvents = R"(<?xml version="1.0"?>
   <Interface><Click Volume="50" Pan="-20">click.ogg</Click></Interface>
   <Level>
     <Goal ChangeMusicPercent="50" ChangeMusicDuration="2000">goal.ogg</Goal>
-    <Loud Volume="300" Pan="150">click.ogg</Loud>
+    <Loud Volume="2147483647" Pan="150">click.ogg</Loud>
     <Nowhere>missing.ogg</Nowhere>
   </Level>
 </Sounds>
