@@ -85,10 +85,10 @@ std::string TMusicPatternTable::GetMusicNameByID(std::string_view id) const
     return {};
 }
 
-int32_t GetMusicPattern(std::string_view music, const TMusicList& list, IAudioLibrary& audio, std::string_view spec,
+int32_t GetMusicPattern(std::string_view music, const TMusicList& list, IAudioLibrary& audio, std::string_view pattern,
                         TRandom& random, TGameLog* log)
 {
-    const std::string text = Trim(spec);
+    const std::string text = Trim(pattern);
     if (text.empty())
         return 0;
     auto fail = [&] {

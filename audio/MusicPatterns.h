@@ -1,5 +1,5 @@
 // "MusicPattern.xml": the music of the episodes by identifier, and the start positions of
-// modules given as pattern specifications ("12", "4,6", "50%").
+// modules given as start patterns ("12", "4,6", "50%").
 #pragma once
 
 #include <cstdint>
@@ -42,6 +42,6 @@ public:
 
 // The order a module starts at: "n" is order n, "a,b" a random order from a to b, "p%" p
 // percent of the module's length in orders. Never outside the module; 0 for an empty
-// specification, and 0 with "Error GetMusicPattern" logged for one that is not a number.
+// pattern, and 0 with "Error GetMusicPattern" logged for one that is not a number.
 int32_t GetMusicPattern(std::string_view music, const TMusicList& list, IAudioLibrary& audio,
-                        std::string_view spec, TRandom& random, TGameLog* log);
+                        std::string_view pattern, TRandom& random, TGameLog* log);

@@ -99,9 +99,9 @@ void TSoundEngine::ChangeMusic(const std::string& music, int fadeOutMs, int dela
     pendingPosition_ = position;
 }
 
-int32_t TSoundEngine::MusicStartOrder(const std::string& music, const std::string& spec)
+int32_t TSoundEngine::MusicStartOrder(const std::string& music, const std::string& pattern)
 {
-    return GetMusicPattern(music, list_, audio_, spec, random_, &log_);
+    return GetMusicPattern(music, list_, audio_, pattern, random_, &log_);
 }
 
 void TSoundEngine::TickMusicTimer(int64_t now)

@@ -57,7 +57,7 @@ public:
     void AddSoundEffect(const std::string& event, int volume = 100, int64_t startTime = -1) override;
     void PlaySound(const std::string& soundName, int volume = 100) override;
     void ChangeMusic(const std::string& music, int fadeOutMs, int delayMs, int position, int fadeInMs) override;
-    int32_t MusicStartOrder(const std::string& music, const std::string& spec) override;
+    int32_t MusicStartOrder(const std::string& music, const std::string& pattern) override;
 
     // Every module stops; samples too when asked (a level's end, the catalogue).
     void StopMusic(bool samplesToo) { list_.StopMusic(samplesToo); }

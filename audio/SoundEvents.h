@@ -20,8 +20,8 @@ public:
     virtual void PlaySound(const std::string& soundName, int volume = 100) = 0;
     // Fades the current music out, waits, and starts another module at an order.
     virtual void ChangeMusic(const std::string& music, int fadeOutMs, int delayMs, int position, int fadeInMs) = 0;
-    // The order a module starts at for a pattern specification ("12", "4,6", "50%").
-    virtual int32_t MusicStartOrder(const std::string& music, const std::string& spec) = 0;
+    // The order a module starts at for a start pattern ("12", "4,6", "50%").
+    virtual int32_t MusicStartOrder(const std::string& music, const std::string& pattern) = 0;
 };
 
 class TRecordingSounds final : public ISoundEvents {
@@ -33,7 +33,7 @@ public:
         Music.push_back(music + "@" + std::to_string(position));
     }
     // Without modules only a plain order can be known.
-    int32_t MusicStartOrder(const std::string&, const std::string& spec) override { return LeadingInt(spec); }
+    int32_t MusicStartOrder(const std::string&, const std::string& pattern) override { return LeadingInt(pattern); }
 
     std::vector<std::string> Events;
     std::vector<std::string> Sounds;

@@ -1,4 +1,4 @@
-// The music table and the start orders of pattern specifications.
+// The music table and the start orders of start patterns.
 #include "audio/MusicPatterns.h"
 
 #include "audio/SoundList.h"
@@ -31,7 +31,7 @@ TEST(MusicPatterns, StartOrders)
     list.LoadMusicFromStream(std::vector<uint8_t>(10, 'x'), "ten.xm", TSoundKind::Module);
     struct TCase {
         const char* Music;
-        const char* Spec;
+        const char* Pattern;
         int32_t Order;
         bool Logged;
     };
@@ -52,10 +52,10 @@ TEST(MusicPatterns, StartOrders)
                     {"thirty.xm", "4,z", 0, true}}) {
         TLoggedLines logged;
         TRandom random(1);
-        EXPECT_EQ(GetMusicPattern(c.Music, list, audio, c.Spec, random, &logged.Log), c.Order)
-            << c.Music << " \"" << c.Spec << "\"";
+        EXPECT_EQ(GetMusicPattern(c.Music, list, audio, c.Pattern, random, &logged.Log), c.Order)
+            << c.Music << " \"" << c.Pattern << "\"";
         EXPECT_EQ(logged.Lines, c.Logged ? std::vector<std::string>{"Error GetMusicPattern"} : std::vector<std::string>{})
-            << c.Spec;
+            << c.Pattern;
     }
 }
 
