@@ -66,8 +66,6 @@ public:
     const TSoundEventTable& Events() const { return events_; }
     const TMusicPatternTable& Music() const { return music_; }
     const std::vector<TSoundEffect>& Queue() const { return queue_; }
-    const std::string& PendingMusic() const { return pendingMusic_; }
-    int64_t PendingStart() const { return pendingStart_; }
 
 private:
     void SetGlobalVolumes(int duck);

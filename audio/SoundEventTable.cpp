@@ -12,6 +12,12 @@ namespace {
 
 constexpr const char* kLoadError = "Exception error in TQelGameEngine.LoadSoundsEvents!";
 
+int IntAttribute(const TQelXMLTag& tag, std::string_view name, int missing)
+{
+    const TQelParserAttribute* attribute = tag.GetAttributeByName(name);
+    return attribute ? LeadingInt(attribute->Value) : missing;
+}
+
 }  // namespace
 
 void TSoundEventTable::LoadSoundsEvents(const std::string& fileName, const fs::path& programFolder,
@@ -50,37 +56,28 @@ const TQelXMLTag* TSoundEventTable::Find(std::string_view event) const
     return document_->FindChildByName(event);
 }
 
-int TSoundEventTable::Attribute(std::string_view event, std::string_view name, int missing) const
+TSoundEventInfo TSoundEventTable::Event(std::string_view event) const
 {
+    // One search of the document for all five values: events are queued during play.
     const TQelXMLTag* tag = Find(event);
     if (!tag)
-        return missing;
-    const TQelParserAttribute* attribute = tag->GetAttributeByName(name);
-    return attribute ? LeadingInt(attribute->Value) : missing;
+        return {};
+    return TSoundEventInfo{Trim(tag->Text), IntAttribute(*tag, "Volume", 100), IntAttribute(*tag, "Pan", 0),
+                           IntAttribute(*tag, "ChangeMusicPercent", 0), IntAttribute(*tag, "ChangeMusicDuration", 0)};
 }
 
-std::string TSoundEventTable::GetEventSoundName(std::string_view event) const
-{
-    const TQelXMLTag* tag = Find(event);
-    return tag ? Trim(tag->Text) : std::string();
-}
+std::string TSoundEventTable::GetEventSoundName(std::string_view event) const { return Event(event).SoundName; }
 
-int TSoundEventTable::GetEventSoundVolume(std::string_view event) const { return Attribute(event, "Volume", 100); }
+int TSoundEventTable::GetEventSoundVolume(std::string_view event) const { return Event(event).Volume; }
 
 int TSoundEventTable::GetEventChangeMusicPercent(std::string_view event) const
 {
-    return Attribute(event, "ChangeMusicPercent", 0);
+    return Event(event).ChangeMusicPercent;
 }
 
 int TSoundEventTable::GetEventChangeMusicDuration(std::string_view event) const
 {
-    return Attribute(event, "ChangeMusicDuration", 0);
+    return Event(event).ChangeMusicDuration;
 }
 
-int TSoundEventTable::GetEventSoundPan(std::string_view event) const { return Attribute(event, "Pan", 0); }
-
-TSoundEventInfo TSoundEventTable::Event(std::string_view event) const
-{
-    return TSoundEventInfo{GetEventSoundName(event), GetEventSoundVolume(event), GetEventSoundPan(event),
-                           GetEventChangeMusicPercent(event), GetEventChangeMusicDuration(event)};
-}
+int TSoundEventTable::GetEventSoundPan(std::string_view event) const { return Event(event).Pan; }

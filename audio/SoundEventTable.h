@@ -38,12 +38,11 @@ public:
     int GetEventChangeMusicPercent(std::string_view event) const;
     int GetEventChangeMusicDuration(std::string_view event) const;
     int GetEventSoundPan(std::string_view event) const;
-    // All five at once.
+    // All five at once; the defaults for an event the table lacks.
     TSoundEventInfo Event(std::string_view event) const;
 
 private:
     const TQelXMLTag* Find(std::string_view event) const;
-    int Attribute(std::string_view event, std::string_view name, int missing) const;
 
     std::unique_ptr<TQelParser> document_;
 };

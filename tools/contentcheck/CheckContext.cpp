@@ -3,7 +3,6 @@
 
 #include "audio/MusicPatterns.h"
 
-#include "foundation/QelParser.h"
 #include "foundation/Text.h"
 #include "interface/QelInterfaceClasses.h"
 
