@@ -67,6 +67,8 @@ void TQelInterfaceEngine::ShowModal(const std::string& name)
         form->Invalidate();
         NeedRedraw = true;
         form->SetVisible(true);
+        if (OnModalChange)
+            OnModalChange(name, true);
     });
 }
 
@@ -88,11 +90,15 @@ void TQelInterfaceEngine::HideModal(const std::string& name)
             TQelForm* top = ModalList.back();
             top->SetVisible(false);
             ModalList.pop_back();
+            if (OnModalChange)
+                OnModalChange(top->Name(), false);
         }
         TQelForm* named = ModalList.back();
         const TRect covered = named->ScreenRect();
         named->SetVisible(false);
         ModalList.pop_back();
+        if (OnModalChange)
+            OnModalChange(name, false);
         // The form now on top redraws the area the hidden one covered.
         if (TQelForm* top = TopModal()) {
             top->OldRect = covered;

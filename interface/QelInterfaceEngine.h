@@ -138,6 +138,8 @@ public:
     const TDataSource* InterfaceFolder = nullptr;
     IMessageBox* MessageBox = nullptr;
     bool NeedRedraw = false;
+    // Told when a window joins or leaves the modal list (developer traces).
+    std::function<void(const std::string& form, bool shown)> OnModalChange;
     TRect DirtyRect;
     std::vector<TRect> OpaqueRects;
 

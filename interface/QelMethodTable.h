@@ -13,13 +13,16 @@ using TQelMethod = std::function<void(TQelInterfaceEngine& engine)>;
 
 class TQelMethodTable {
 public:
-    // A second handler of the same name replaces the first.
-    void Register(const std::string& name, TQelMethod method) { methods_[name] = std::move(method); }
+    // False, and the first handler kept, when the name is taken: two screens answering
+    // one button would be a fault of the screens, never something to settle silently.
+    bool Register(const std::string& name, TQelMethod method) { return methods_.emplace(name, std::move(method)).second; }
     void Unregister(const std::string& name) { methods_.erase(name); }
     bool Has(const std::string& name) const { return methods_.count(name) != 0; }
     // Runs the handler of that exact name; false when there is none.
     bool Call(const std::string& name, TQelInterfaceEngine& engine) const
     {
+        if (OnCall)
+            OnCall(name);
         auto it = methods_.find(name);
         if (it == methods_.end())
             return false;
@@ -29,6 +32,9 @@ public:
         return true;
     }
     size_t Count() const { return methods_.size(); }
+
+    // Told of every call, known handler or not (developer traces).
+    std::function<void(const std::string& name)> OnCall;
 
 private:
     std::map<std::string, TQelMethod> methods_;
