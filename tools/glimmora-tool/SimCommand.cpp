@@ -6,16 +6,15 @@
 
 #include "tools/glimmora-tool/SimBots.h"
 
-#include "audio/MusicPatterns.h"
 #include "foundation/Clock.h"
-#include "foundation/DataScramble.h"
 #include "foundation/DataSource.h"
 #include "foundation/FileFolder.h"
 #include "foundation/Files.h"
 #include "foundation/QelLog.h"
-#include "foundation/QelParser.h"
 #include "foundation/Random.h"
 #include "foundation/Text.h"
+#include "gameplay/GameParams.h"
+#include "gameplay/GameTables.h"
 #include "gameplay/Level.h"
 #include "gameplay/LevelFlow.h"
 #include "gameplay/LevelFrame.h"
@@ -29,7 +28,6 @@
 #include "graphics/SurfEngine.h"
 #include "metagame/EpisodProgress.h"
 #include "metagame/Episods.h"
-#include "metagame/GameTables.h"
 #include "metagame/Shop.h"
 
 #include <algorithm>
@@ -109,74 +107,9 @@ private:
 struct TSimData {
     std::unique_ptr<TFlatFolder> Flat;
     std::unique_ptr<TDataSource> Data;
-    TFishkaTypes Types;
-    TManTypeTable Mans;
-    TShop Shop;
-    TEpisods Episods;
-    TBeltTuning Tuning;
-    TLevelTimeParams TimeParams;
-    std::string ParamsNote;
+    TGameTables Tables;
+    TGameParams Params;
 };
-
-double RealAttribute(const TQelXMLTag& tag, std::string_view name, double fallback)
-{
-    std::string text = tag.AttributeValue(name);
-    if (text.empty())
-        if (const TQelXMLTag* child = tag.GetChildByName(name))
-            text = child->Text;
-    auto value = StrictReal(text);
-    return value ? *value : fallback;
-}
-
-std::vector<TSpeedInterval> ReadIntervals(const TQelXMLTag* list)
-{
-    std::vector<TSpeedInterval> intervals;
-    if (!list)
-        return intervals;
-    for (const auto& child : list->Children)
-        intervals.push_back({static_cast<int32_t>(RealAttribute(*child, "Value", 0)),
-                             RealAttribute(*child, "KoeffSpeed", 1.0)});
-    return intervals;
-}
-
-// The game parameters the belt and the level time use, from "GameParams.xml": scrambled
-// or plain, and as a plain source file also with bare line feeds.
-bool ReadGameParams(const std::filesystem::path& path, TSimData& sim)
-{
-    TQelParser document;
-    auto bytes = ReadFileBytes(path);
-    if (!bytes)
-        return false;
-    std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
-    if (TrimView(text).substr(0, 1) == "<")
-        document.LoadFromText(text);
-    else if (!LoadDataXml(path, kDataKey, document))
-        return false;
-    const TQelXMLTag* root = document.FindChildByName("GamePlayParams");
-    if (!root)
-        return false;
-    auto number = [&](const char* name, int32_t fallback) {
-        const TQelXMLTag* tag = root->GetChildByName(name);
-        return tag ? LeadingInt(tag->Text) : fallback;
-    };
-    sim.Tuning.ReverseParam = number("ParamReverceLenta", sim.Tuning.ReverseParam);
-    sim.Tuning.PauseDuration = number("ParamPauseLenta", sim.Tuning.PauseDuration);
-    sim.Tuning.TimeShowMoneyBag = number("TimeShowMoneyBag", sim.Tuning.TimeShowMoneyBag);
-    sim.Tuning.SpeedIntervals = ReadIntervals(root->GetChildByName("SpeedIntervals"));
-    sim.Tuning.SpeedIntervalsAfterGoal = ReadIntervals(root->GetChildByName("SpeedIntervalsAfterGoal"));
-    if (const TQelXMLTag* timers = root->GetChildByName("BonusTimers")) {
-        TLevelTimeParams& p = sim.TimeParams;
-        p.NewKostum = RealAttribute(*timers, "NewKostum", 0);
-        p.NewLevel = RealAttribute(*timers, "NewLevel", 0);
-        p.NewEpisod = RealAttribute(*timers, "NewEpisod", 0);
-        p.NewStartGame = RealAttribute(*timers, "NewStartGame", 0);
-        p.LoseLevel = RealAttribute(*timers, "LoseLevel", 0);
-        p.Deduction1 = RealAttribute(*timers, "Deduction1", 0);
-        p.Deduction2 = RealAttribute(*timers, "Deduction2", 0);
-        p.Deduction3 = RealAttribute(*timers, "Deduction3", 0);
-    }
-    return true;
-}
 
 // Where "GameParams.xml" lives: given, beside the archive, or in the content's program folder.
 std::filesystem::path ParamsPath(const TOptions& o)
@@ -198,6 +131,20 @@ std::filesystem::path ParamsPath(const TOptions& o)
     return candidates.front();
 }
 
+// The game's reading of the parameters. The content sources keep the plain file with bare
+// line feeds (the build gives it CR LF), which the game would take for scrambled; such a
+// file is read as the text it is.
+TGameParams ReadParams(const std::filesystem::path& path, TGameLog& log)
+{
+    auto bytes = ReadFileBytes(path);
+    if (bytes) {
+        std::string_view text(reinterpret_cast<const char*>(bytes->data()), bytes->size());
+        if (TrimView(text).substr(0, 1) == "<")
+            return ReadGameParamsText(text, path.string(), log);
+    }
+    return LoadGameParams(path, log);
+}
+
 std::optional<std::string> LoadTables(const TOptions& o, TSimData& sim, TGameLog& log)
 {
     try {
@@ -210,25 +157,10 @@ std::optional<std::string> LoadTables(const TOptions& o, TSimData& sim, TGameLog
     } catch (const std::exception& e) {
         return "cannot open " + (o.Archive.empty() ? o.DataFolder : o.Archive) + ": " + e.what();
     }
-    const TDataSource& data = *sim.Data;
-    sim.Types.LoadFishkaTypes(data, "FishkaTypes.xml", log);
-    sim.Mans.LoadMans(data, "Mans.xml", log);
-    sim.Shop.LoadShop(data, "Shop.xml", log);
-    TListedGameTables tables;
-    for (const TFishkaType& type : sim.Types.Items)
-        tables.FishkaTypes.push_back({type.Name, type.PieceCount});
-    for (const TManTypes& man : sim.Mans.Items)
-        tables.ManTypes.push_back(man.Name);
-    TMusicPatternTable music;
-    music.LoadMusicPattern(data, "MusicPattern.xml", log);
-    for (const TMusicPatterns& entry : music.Items)
-        tables.Music.emplace_back(entry.ID, entry.Name);
-    sim.Episods.LoadEpisods(data, "Episods.xml", tables, sim.Shop, false, log);
-    if (sim.Episods.Count() == 0)
+    sim.Tables.LoadGameTables(*sim.Data, false, log);
+    if (sim.Tables.Episods.Count() == 0)
         return std::string("no episodes in Episods.xml");
-    std::filesystem::path params = ParamsPath(o);
-    if (!ReadGameParams(params, sim))
-        sim.ParamsNote = "no game parameters at " + params.string() + "; the belt runs on its defaults";
+    sim.Params = ReadParams(ParamsPath(o), log);
     return std::nullopt;
 }
 
@@ -333,7 +265,7 @@ TSimResult RunLevelWithBot(const TSimData& sim, int32_t episod, int32_t levelInd
                            bool trace)
 {
     TSimResult result;
-    const TLevelInEpisod* entry = sim.Episods.Level(episod, levelIndex);
+    const TLevelInEpisod* entry = sim.Tables.Episods.Level(episod, levelIndex);
     result.File = entry ? entry->Name : std::string();
     if (!entry || !sim.Data->Exists(entry->Name)) {
         result.Result = "missing";
@@ -343,7 +275,7 @@ TSimResult RunLevelWithBot(const TSimData& sim, int32_t episod, int32_t levelInd
     result.ExGoal = entry->ExGoal;
 
     // Each level starts from the customer types as loaded.
-    TManTypeTable mans = sim.Mans;
+    TManTypeTable mans = sim.Tables.Mans;
     TManualClock clock;
     TRandom gameplay(seed);
     TRandom cosmetic(kCosmeticSeed);
@@ -354,18 +286,18 @@ TSimResult RunLevelWithBot(const TSimData& sim, int32_t episod, int32_t levelInd
     TMemoryLevelWindows windows;
     windows.ShowModal("WGame");
     player.CurrentLevel = levelIndex;
-    RefreshPlayerDerived(player, sim.Episods, sim.Shop);
+    RefreshPlayerDerived(player, sim.Tables.Episods, sim.Tables.Shop);
 
     TLevelGame game;
     game.Player = &player;
-    game.Shop = &sim.Shop;
-    game.Episods = &sim.Episods;
+    game.Shop = &sim.Tables.Shop;
+    game.Episods = &sim.Tables.Episods;
     game.Mans = &mans;
     game.Windows = &windows;
     game.Host = &host;
     game.Cosmetic = &cosmetic;
     game.Clock = &clock;
-    game.Params = sim.TimeParams;
+    game.Params = sim.Params.LevelTimeParams();
     game.Session = session;
 
     TLevelRules rules(game);
@@ -375,7 +307,7 @@ TSimResult RunLevelWithBot(const TSimData& sim, int32_t episod, int32_t levelInd
     };
 
     TLevelLinks links;
-    links.Types = &sim.Types;
+    links.Types = &sim.Tables.FishkaTypes;
     links.Random = &gameplay;
     links.Log = &log;
     links.Pictures = &pictures;
@@ -387,13 +319,13 @@ TSimResult RunLevelWithBot(const TSimData& sim, int32_t episod, int32_t levelInd
     TLevelStartContext context;
     context.Data = sim.Data.get();
     context.Clock = &clock;
-    context.Episods = &sim.Episods;
+    context.Episods = &sim.Tables.Episods;
     TLevelStartRequest request{entry->Name, episod, "", levelIndex};
     if (!StartLevel(level, request, context, rules)) {
         result.Result = "broken";
         return result;
     }
-    level.Tuning = sim.Tuning;
+    level.Tuning = sim.Params.BeltTuning();
     if (level.Play.Flow.Paused)
         WBeforeLevel_BPlay_MouseUp(level, game);
     result.Goal = level.Goals.Goal;
@@ -508,15 +440,13 @@ int RunSim(const TToolCommand& self, const std::vector<std::string>& args)
     TSimData sim;
     if (auto failure = LoadTables(o, sim, log))
         return ToolFail(*failure);
-    if (!sim.ParamsNote.empty())
-        std::cerr << "note: " << sim.ParamsNote << "\n";
 
     // A player comes to a level through the levels before it: each episode is played from
     // its first standard level, with the same bot and seed, and the record goes on.
     const int32_t firstEpisode = o.All ? 0 : o.Episode - 1;
-    const int32_t lastEpisode = o.All ? sim.Episods.Count() - 1 : o.Episode - 1;
+    const int32_t lastEpisode = o.All ? sim.Tables.Episods.Count() - 1 : o.Episode - 1;
     for (int32_t e = firstEpisode; e <= lastEpisode; ++e) {
-        const TEpisod* episod = sim.Episods.Episod(e);
+        const TEpisod* episod = sim.Tables.Episods.Episod(e);
         const std::vector<int32_t> levels = episod ? StandardLevels(*episod) : std::vector<int32_t>{};
         if (!o.All && o.Level > static_cast<int>(levels.size()))
             return ToolFail("episode " + std::to_string(o.Episode) + " has no standard level " +
