@@ -8,4 +8,9 @@ void RegisterInterfaceClasses(TQelClassReg& classes)
     classes.Register<TQelLabel>("TQelLabel");
     classes.Register<TQelCheckBox>("TQelCheckBox");
     classes.Register<TQelRadioButton>("TQelRadioButton");
+    classes.Register<TQelSlider>("TQelSlider");
+    classes.Register<TQelProgressBar>("TQelProgressBar");
+    classes.Register<TQelFigure>("TQelFigure");
+    classes.Register<TQelMoving>("TQelMoving");
+    classes.Register<TQelEffect>("TQelEffect");
 }
