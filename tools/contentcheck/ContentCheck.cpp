@@ -1,5 +1,6 @@
-// The content check rows, the run over an archive, the checkers of the sound tables, and
-// the stand-in checkers of the files whose game loader is not built yet (game parameters).
+// The content check rows, the run over an archive, the checkers of the sound tables and of
+// the game parameters, and the stand-in checkers of the files the game reads without a loader
+// of its own here (the preload list, the options).
 #include "tools/contentcheck/ContentCheck.h"
 
 #include "tools/contentcheck/CheckContext.h"
@@ -8,6 +9,7 @@
 #include "audio/MusicPatterns.h"
 #include "audio/SoundEventTable.h"
 #include "audio/SoundList.h"
+#include "gameplay/GameParams.h"
 #include "graphics/ImageCodec.h"
 
 #include "foundation/DataScramble.h"
@@ -178,35 +180,47 @@ void CheckMusicPattern(const TCheckedFile& file, TCheckReport& report)
     }
 }
 
+// The value of an entry as the game reads it: the attribute, or a child element's text.
+std::string EntryValue(const TQelXMLTag& tag, std::string_view name)
+{
+    if (const TQelParserAttribute* attribute = tag.GetAttributeByName(name))
+        return attribute->Value;
+    const TQelXMLTag* child = tag.GetChildByName(name);
+    return child ? child->Text : std::string();
+}
+
 void CheckGameParams(const TCheckedFile& file, TCheckReport& report)
 {
-    TMemoryStream loaded{std::vector<uint8_t>(file.Bytes)};
-    std::vector<uint8_t> plain = file.Bytes;
-    if (!IsPlainText(loaded)) {
-        TMemoryStream work;
-        ScrambleStream(loaded, work, kDataKey);
-        plain = work.Bytes();
+    const std::string text = GameParamsText(file.Bytes);
+    TGameParams params;
+    const TCaptured captured =
+        file.Context.Capture([&] { params = ReadGameParamsText(text, file.Name, file.Context.GameLog); });
+    ReportLoaderLines(file, captured, report);
+    if (!captured.Lines.empty() || !captured.Escaped.empty()) {
+        TMemoryStream raw{std::vector<uint8_t>(file.Bytes)};
+        if (!IsPlainText(raw) && TrimView(file.Text()).substr(0, 1) == "<")
+            report.Error(file.Name, "a plain file needs CR LF line ends; the game takes this one for scrambled");
+        return;
     }
-    TCheckedFile decoded{file.Name, plain, file.Source, file.Context, file.Path};
+
+    // What the game reads without a word but plays wrongly: silent screens, missing modules,
+    // numbers it reads as 0 or cuts short.
+    const std::vector<uint8_t> plain(text.begin(), text.end());
     TQelParser doc;
-    const TQelXMLTag* root = ReadXml(decoded, doc, report);
+    const TQelXMLTag* root = ReadXml(TCheckedFile{file.Name, plain, file.Source, file.Context, file.Path}, doc, report);
     if (!root)
         return;
-    if (root->Name != "GamePlayParams") {
-        report.Error(file.Name, "the first element must be GamePlayParams (a plain file needs CR LF line ends)");
-        return;
-    }
-    for (const char* music : {"MusicInTitle", "MusicInMap", "MusicInCatalog"}) {
-        const TQelXMLTag* tag = root->GetChildByName(music);
-        if (!tag) {
-            report.Error(file.Name, std::string("no ") + music + ": that screen stays silent");
+    const std::pair<const char*, const TScreenMusic*> musics[] = {
+        {"MusicInTitle", &params.MusicInTitle}, {"MusicInMap", &params.MusicInMap}, {"MusicInCatalog", &params.MusicInCatalog}};
+    for (const auto& [name, music] : musics) {
+        if (music->Music.empty()) {
+            report.Error(file.Name, std::string("no ") + name + ": that screen stays silent");
             continue;
         }
-        std::string module(Trim(tag->Text));
-        if (!file.Source.Exists(module))
-            report.Error(file.Name, std::string(music) + ": the module \"" + module + "\" is not in the archive");
-        if (!ValidPatternSpec(tag->AttributeValue("StartPattern")))
-            report.Error(file.Name, std::string(music) + ": StartPattern is not n, a,b or p%");
+        if (!file.Source.Exists(music->Music))
+            report.Error(file.Name, std::string(name) + ": the module \"" + music->Music + "\" is not in the archive");
+        if (!ValidPatternSpec(music->StartPattern))
+            report.Error(file.Name, std::string(name) + ": StartPattern is not n, a,b or p%");
     }
     for (const char* number : {"ParamReverceLenta", "ParamPauseLenta", "HintButtonDuration", "TimeShowMoneyBag"}) {
         const TQelXMLTag* tag = root->GetChildByName(number);
@@ -216,12 +230,16 @@ void CheckGameParams(const TCheckedFile& file, TCheckReport& report)
     for (const char* list : {"SpeedIntervals", "SpeedIntervalsAfterGoal"})
         if (const TQelXMLTag* tag = root->GetChildByName(list))
             for (const auto& item : tag->Children)
-                if (!StrictInt(item->AttributeValue("Value")) || !StrictReal(item->AttributeValue("KoeffSpeed")))
+                if (!StrictInt(EntryValue(*item, "Value")) || !StrictReal(EntryValue(*item, "KoeffSpeed")))
                     report.Error(file.Name, std::string(list) + ": every entry needs Value (integer) and KoeffSpeed (real)");
-    if (const TQelXMLTag* timers = root->GetChildByName("BonusTimers"))
+    if (const TQelXMLTag* timers = root->GetChildByName("BonusTimers")) {
         for (const auto& a : timers->Attributes)
             if (!StrictReal(a->Value))
                 report.Error(file.Name, "BonusTimers " + a->Name + " is not a real");
+        for (const auto& child : timers->Children)
+            if (!StrictReal(child->Text))
+                report.Error(file.Name, "BonusTimers " + child->Name + " is not a real");
+    }
 }
 
 void CheckSurfaceList(const TCheckedFile& file, TCheckReport& report)
@@ -273,7 +291,8 @@ const std::vector<TCheckRow>& CheckRows()
     static const std::vector<TCheckRow> rows = {
         {"sound events", Named("Sounds.xml"), CheckSoundEvents, "game: audio/SoundEventTable LoadSoundsEventsText"},
         {"music table", Named("MusicPattern.xml"), CheckMusicPattern, "game: audio/MusicPatterns LoadMusicPatternText"},
-        {"game parameters", Named("GameParams.xml"), CheckGameParams, "stand-in: plain/scrambled XML + values"},
+        {"game parameters", Named("GameParams.xml"), CheckGameParams,
+         "game: gameplay/GameParams GameParamsText, ReadGameParamsText; then modules, patterns, number forms"},
         {"preload list", Named("surfaces.dat"), CheckSurfaceList, "stand-in: every line names a picture"},
         {"options", Named("options.cfg"), CheckOptions, "stand-in: section and version"},
         {"piece types", Named("FishkaTypes.xml"), CheckPieceTypes, "game: gameplay/FishkaType LoadFishkaTypesText"},
