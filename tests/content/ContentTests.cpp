@@ -1,10 +1,16 @@
 // The built game.zxc against the names the game loads by fixed name: present and decodable.
 #include "tools/contentcheck/ContentCheck.h"
 
+#include "foundation/Clock.h"
 #include "foundation/DataScramble.h"
 #include "foundation/Files.h"
+#include "foundation/QelLog.h"
 #include "foundation/QelParser.h"
+#include "foundation/Services.h"
 #include "foundation/Text.h"
+#include "interface/QelInterfaceClasses.h"
+#include "interface/QelInterfaceEngine.h"
+#include "interface/QelRecordingHost.h"
 
 #include <gtest/gtest.h>
 
@@ -217,6 +223,179 @@ TEST_F(ContentTest, TheStrictCheckOfTheWholeArchiveFindsNothing)
     for (const std::string& error : report.Errors)
         ADD_FAILURE() << error;
     EXPECT_GT(report.Notes.size(), 80u);
+}
+
+// ---- The interface file joined from the window fragments ---------------------------------
+
+// Glimmora.li as the game loads it, on a recording host; the names ExecMethod calls and the
+// engine's log lines are kept.
+struct TShippedInterface {
+    explicit TShippedInterface(const TDataSource& source) : Log("", Clock, false)
+    {
+        Log.Enabled = true;
+        Log.Listener = [this](const std::string& line) { LogLines.push_back(line); };
+        SetEngineLog(&Log);
+        RegisterInterfaceClasses(Classes);
+        Methods.OnCall = [this](const std::string& name) { Called.push_back(name); };
+        Engine.Host = &Host;
+        Engine.FontEngine = &Fonts;
+        Engine.HostForm = &Methods;
+        Engine.MessageBox = &Boxes;
+        Engine.LoadFromSource(source, "Glimmora.li");
+    }
+    ~TShippedInterface() { SetEngineLog(nullptr); }
+
+    // The left button pressed and released over the middle of the widget, then the scripts
+    // that queued.
+    void Click(const std::string& widget)
+    {
+        auto* object = dynamic_cast<TQelInterfaceObject*>(Engine.GetObjectByName(widget));
+        ASSERT_NE(object, nullptr) << widget;
+        const int32_t x = object->AbsLeft + object->Width() / 2, y = object->AbsTop + object->Height() / 2;
+        Engine.MouseMove({TQelMouseButton::Left, 0, x, y});
+        Engine.MouseDown({TQelMouseButton::Left, QelShift::kLeft, x, y});
+        Engine.MouseUp({TQelMouseButton::Left, 0, x, y});
+        Engine.RunScripts();
+    }
+    std::string Value(const std::string& object, const std::string& prop) const
+    {
+        return VariantToString(Engine.GetObjectValue(object, prop));
+    }
+    std::vector<std::string> Shown() const
+    {
+        std::vector<std::string> names;
+        for (const TQelForm* form : Engine.ModalList)
+            names.push_back(form->Name());
+        return names;
+    }
+
+    TManualClock Clock;
+    TQelLog Log;
+    TQelClassReg Classes;
+    TQelRecordingHost Host;
+    TQelFontList Fonts;
+    TQelMethodTable Methods;
+    TRecordingMessageBox Boxes;
+    TQelInterfaceEngine Engine{Classes};
+    std::vector<std::string> Called, LogLines;
+};
+
+TEST_F(ContentTest, InterfaceFileOpensWithTheDefaultLinesAndLoadsWithoutALogLine)
+{
+    // The engine takes the file's first object for the defaults and skips it when applying
+    // values; a window joined before Defaults.xml would lose its first object's values.
+    TQelParser doc;
+    TQelXMLTag* root = Parse("Glimmora.li", doc);
+    ASSERT_NE(root, nullptr);
+    ASSERT_EQ(root->Name, "QelInterface");
+    ASSERT_FALSE(root->Children.empty());
+    EXPECT_EQ(root->Children.front()->AttributeValue("c"), "TQelDefaults");
+
+    TShippedInterface ui(*source_);
+    EXPECT_TRUE(ui.LogLines.empty()) << ui.LogLines.front();
+    EXPECT_TRUE(ui.Boxes.Boxes.empty());
+}
+
+TEST_F(ContentTest, EveryButtonOfTheFirstScreensCallsItsHandlerAndOpensOrClosesItsWindow)
+{
+    struct TCase {
+        std::vector<std::string> Open;  // the windows shown first, bottom to top
+        std::string Widget;
+        std::vector<std::string> Calls;
+        std::vector<std::string> ShownAfter;
+    };
+    const std::vector<TCase> cases = {
+        {{"WTitle"}, "WTitle_BPlay", {"WTitle_BPlay_MouseUp"}, {"WTitle"}},
+        {{"WTitle"}, "WTitle_BInstructions", {"WTitle_BInstructions_MouseUp"}, {"WTitle"}},
+        {{"WTitle"}, "WTitle_BOptions", {"WTitle_BOptions_MouseUp"}, {"WTitle", "WOptions"}},
+        {{"WTitle"}, "WTitle_BHighScores", {"WTitle_BHighScores_MouseUp"}, {"WTitle"}},
+        {{"WTitle"}, "WTitle_BQuit", {"WTitle_BQuit_MouseUp"}, {"WTitle"}},
+        {{"WTitle"}, "WTitle_BChangePlayer", {"WTitle_BChangePlayer_MouseUp"}, {"WTitle"}},
+        {{"WTitle"}, "WTitle_BEdit", {"WTitle_BEdit_MouseUp"}, {"WTitle"}},
+        {{"WTitle", "WOptions"}, "WOptions_BOk", {"WOptions_BOk_MouseUp"}, {"WTitle", "WOptions"}},
+        {{"WTitle", "WOptions"}, "WOptions_BCancel", {"WOptions_BCancel_MouseUp"}, {"WTitle"}},
+        {{"WTitle", "WOptions"}, "WOptions_CBFullScreen", {"WOptions_CBFullScreen_MouseUp"}, {"WTitle", "WOptions"}},
+        {{"WTitle", "WOptions"}, "WOptions_CB32bitColor", {"WOptions_CB32bitColor_MouseUp"}, {"WTitle", "WOptions"}},
+        {{"WTitle", "WOptions"}, "WOptions_CBHintsOff", {}, {"WTitle", "WOptions"}},
+        {{"WTitle", "WOptions"}, "WOptions_CBStaySelect", {}, {"WTitle", "WOptions"}},
+        {{"WTitle", "WQuit"}, "WQuit_BOk", {"WQuit_BOk_MouseUp"}, {"WTitle", "WQuit"}},
+        {{"WTitle", "WQuit"}, "WQuit_BQuit", {"WQuit_BQuit_MouseUp"}, {"WTitle", "WQuit"}},
+        {{"WTitle", "WQuit"}, "WQuit_BCancel", {}, {"WTitle"}},
+    };
+    for (const TCase& c : cases) {
+        SCOPED_TRACE(c.Widget);
+        TShippedInterface ui(*source_);
+        for (const std::string& window : c.Open)
+            ui.Engine.ShowModal(window);
+        ui.Click(c.Widget);
+        EXPECT_EQ(ui.Called, c.Calls);
+        EXPECT_EQ(ui.Shown(), c.ShownAfter);
+        EXPECT_TRUE(ui.Boxes.Boxes.empty());
+    }
+    // A check box click also flips the box the code reads.
+    TShippedInterface ui(*source_);
+    ui.Engine.ShowModal("WOptions");
+    ui.Click("WOptions_CBHintsOff");
+    EXPECT_EQ(ui.Value("WOptions_CBHintsOff", "Checked"), "True");
+}
+
+TEST_F(ContentTest, VolumeSlidersReportTheirChangesAndKeepToTheirRange)
+{
+    for (const std::string slider : {"WOptions_SMusicVolume", "WOptions_SSoundVolume"}) {
+        SCOPED_TRACE(slider);
+        TShippedInterface ui(*source_);
+        ui.Engine.ShowModal("WOptions");
+        ui.Engine.SetObjectProperty(slider, "Position", "150");
+        ui.Engine.RunScripts();
+        EXPECT_EQ(ui.Value(slider, "Position"), "100");
+        EXPECT_EQ(ui.Called, std::vector<std::string>{slider + "_Change"});
+        EXPECT_EQ(ui.Value(slider, "Min"), "0");
+    }
+}
+
+TEST_F(ContentTest, TheWidgetsAndCaptionsTheCodeAsksForByNameExist)
+{
+    TShippedInterface ui(*source_);
+    const std::pair<const char*, const char*> widgets[] = {
+        {"WGameLoading", "TQelForm"},         {"WGameLoading_PBLoadGame", "TQelProgressBar"},
+        {"WLoadLevel", "TQelForm"},           {"WLoadLevel_PBLoadLevel", "TQelProgressBar"},
+        {"WLoadLevel_TFLoadingLevel", "TQelTabForm"}, {"WLoadLevel_TFLoadingMap", "TQelTabForm"},
+        {"WLoadLevel_TFLoadingCatalog", "TQelTabForm"}, {"WTitle_LWelcome", "TQelLabel"},
+        {"WOptions_SMusicVolume", "TQelSlider"}, {"WOptions_SSoundVolume", "TQelSlider"},
+        {"WOptions_CBFullScreen", "TQelCheckBox"}, {"WOptions_CB32bitColor", "TQelCheckBox"},
+        {"WOptions_CBHintsOff", "TQelCheckBox"},  {"WOptions_CBStaySelect", "TQelCheckBox"},
+    };
+    for (auto [name, className] : widgets) {
+        TQelObject* object = ui.Engine.GetObjectByName(name);
+        ASSERT_NE(object, nullptr) << name;
+        EXPECT_STREQ(object->ClassName(), className) << name;
+    }
+    for (int n = 1; n <= 7; ++n) {
+        const std::string mark = "WLoadLevel_LMark" + std::to_string(n);
+        EXPECT_EQ(ui.Value(mark, "Visible"), "False") << mark << " must wait for the code to light it";
+    }
+    // Read by the code and joined with numbers and names: each must hold text.
+    std::vector<std::string> captions = {"WResource_LWelcome", "WResource_LCurrency", "WResource_LShopName",
+                                         "WResource_LEach", "WResource_LDay3Long", "WResource_LUnlockItem",
+                                         "WResource_LUnlockAfterGameComplete", "WResource_LUnlock-10",
+                                         "WResource2_ToValue", "WResource2_EnablesReverse", "WResource2_EnablesPlus",
+                                         "WResource2_EnablesPause", "WResource2_EnablesTransformer"};
+    for (int n = 1; n <= 8; ++n)
+        captions.push_back("WResource_LShopName" + std::to_string(n));
+    for (int n = 1; n <= 7; ++n)
+        captions.push_back("WResource_LDay" + std::to_string(n));
+    for (int n = 1; n <= 12; ++n)
+        captions.push_back("WResource2_LTip" + std::to_string(n));
+    for (const std::string& name : captions)
+        EXPECT_NE(ui.Value(name, "Caption"), "") << name;
+    // The unlock reasons rebuild from the numbers the code writes.
+    ui.Engine.SetObjectProperty("WResource_LUnlockComboCount", "Caption", "4");
+    ui.Engine.SetObjectProperty("WResource_LUnlockComboItemsCount", "Caption", "3");
+    EXPECT_EQ(ui.Value("WResource_LUnlockCombo", "Caption"), "Combos of 3 outfits to serve: 4");
+    ui.Engine.SetObjectProperty("WResource_LUnlockExpertGoalPerCent", "Caption", "15");
+    EXPECT_EQ(ui.Value("WResource_LUnlockExpertGoal", "Caption"), "Beat the expert goal by 15%");
+    ui.Engine.SetObjectProperty("WResource_LUnlockMoneyBagCount", "Caption", "2");
+    EXPECT_EQ(ui.Value("WResource_LUnlockMoneyBag", "Caption"), "Money bags to catch: 2");
 }
 
 // ---- A damaged file of each kind the game's loaders read --------------------------------
