@@ -184,6 +184,9 @@ bool PutFishInsideFish(tLevel& level, TLevelGame& game, int32_t source, int32_t 
         std::string effectFile;
         if (!CanInsert(level, src, tgt, &merged, &effectFile))
             return false;
+        // The group is the run of pieces equal to the target as it was: the drop completes
+        // them all, each with its own copy of the source's parts.
+        const TFishParts before = EffectiveParts(tgt);
 
         if (IsPlusOne(tgt)) {
             tgt.TypeIndex = src.TypeIndex;
@@ -222,7 +225,7 @@ bool PutFishInsideFish(tLevel& level, TLevelGame& game, int32_t source, int32_t 
         for (TFish& fish : fishes)
             fish.Selected = false;
         std::vector<int32_t> group;
-        FullDress(level, target, group, true);
+        FullDressAs(level, target, before, group, true);
         ServeGroup(level, game, source, target, group, now);
         return true;
     } catch (const std::exception&) {

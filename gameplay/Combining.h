@@ -35,8 +35,8 @@ bool FullMakeFishka(const tLevel& level, const TFish& fish);
 // piece at index. With complete set, a run that ends at the selected piece goes on beyond
 // it, since the selected piece leaves the belt.
 void FullDress(const tLevel& level, int32_t index, std::vector<int32_t>& list, bool complete);
-// The same with the piece at index counted as carrying parts (a drop that has not
-// happened yet).
+// The same with the piece at index counted as carrying parts (its parts before the drop
+// that has just changed it).
 void FullDressAs(const tLevel& level, int32_t index, const TFishParts& parts, std::vector<int32_t>& list,
                  bool complete);
 

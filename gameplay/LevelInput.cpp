@@ -123,7 +123,7 @@ void HighlightDrop(tLevel& level, TLevelGame& game, int32_t selected)
     if (tgtPlus)
         group.push_back(target);
     else
-        FullDressAs(level, target, merged, group, complete);
+        FullDress(level, target, group, complete);  // the pieces equal to the target now
     if (!complete && group.size() > 1)
         group.resize(1);
     for (int32_t i : group)

@@ -39,16 +39,17 @@ protected:
         return fish;
     }
 
-    // complete outfits of type 0 in front, then part 1 (the target) and part 2 (the
-    // selected source) behind them; the source is dropped on the target.
-    bool DropCompleting(int complete)
+    // halves (part 1) of type 0 in front, then part 1 (the target) and part 2 (the
+    // selected source) behind them; the source is dropped on the target, and the equal
+    // halves beside it are completed with it.
+    bool DropCompleting(int halves)
     {
         level->Belt.Fishes.clear();
-        for (int i = 0; i < complete; ++i)
-            PutGarment(9000 - 1000 * i, 0, "12");
-        int32_t target = complete;
-        PutGarment(9000 - 1000 * complete, 0, "1");
-        PutGarment(8000 - 1000 * complete, 0, "2");
+        for (int i = 0; i < halves; ++i)
+            PutGarment(9000 - 1000 * i, 0, "1");
+        int32_t target = halves;
+        PutGarment(9000 - 1000 * halves, 0, "1");
+        PutGarment(8000 - 1000 * halves, 0, "2");
         level->Belt.SelectedIndex = target + 1;
         return PutFishInsideFish(*level, game, target + 1, target, clock.NowMs());
     }
@@ -168,6 +169,36 @@ TEST_F(CombiningTest, CombosOfTwoThreeFourAndFiveOrMore)
     }
 }
 
+// The group was once matched against the target's parts after the drop, so only complete
+// outfits could join it, and play never leaves those on the belt.
+TEST_F(CombiningTest, CombosNeverHappened_APartOnTheMiddleOfThreeEqualHalvesServesAllThree)
+{
+    Wants(0, 3);
+    PutGarment(9000, 0, "1");
+    PutGarment(8000, 0, "1");  // the target
+    PutGarment(7000, 0, "1");
+    PutGarment(6000, 1, "1");  // another garment ends the run
+    PutGarment(4000, 0, "2");  // the selected source
+    PutGarment(2000, 0, "1");  // equal, but not beside the others
+    level->Belt.SelectedIndex = 4;
+    ASSERT_TRUE(PutFishInsideFish(*level, game, 4, 1, clock.NowMs()));
+    EXPECT_EQ(Leaving(), 3);
+    for (int i : {0, 1, 2}) {
+        SCOPED_TRACE(i);
+        const TFish& fish = level->Belt.Fishes[static_cast<size_t>(i)];
+        EXPECT_EQ(PartDigits(fish.TargetParts), "12");
+        EXPECT_EQ(fish.ApplyPartsAt, clock.NowMs());
+        EXPECT_TRUE(fish.HasCoin);
+    }
+    EXPECT_EQ(level->Belt.Fishes[5].LeaveAt, 0);
+    EXPECT_EQ(level->Play.Score.ExelentCount, 1);
+    EXPECT_EQ(effects.Count("efBonusExcellent.xml"), 1);
+    EXPECT_EQ(level->Play.Score.LevelScore, (10 + 1) * 3);
+    EXPECT_EQ(Customer(0).Orders[0].Remaining, 0);
+    ASSERT_FALSE(host.BonusTexts.empty());
+    EXPECT_EQ(host.BonusTexts.back(), "+$33");
+}
+
 TEST_F(CombiningTest, AGroupPaysForEveryOutfitEvenWhenTheCustomerWantedFewer)
 {
     player.ShopBonus = 5;
@@ -203,11 +234,11 @@ TEST_F(CombiningTest, AnOutfitNobodyWantsLeavesWithoutPayAndAGroupOfThreeLeavesA
 
 TEST_F(CombiningTest, TheGroupGoesOnBeyondTheSelectedPieceButNotIntoTheHatchOrALeavingGroup)
 {
-    PutGarment(8000, 0, "12");  // 0
-    PutGarment(7000, 0, "2");   // 1: the selected source
-    PutGarment(6000, 0, "1");   // 2: the target
-    PutGarment(5000, 0, "12");  // 3
-    PutGarment(4000, 0, "12");  // 4: already leaving
+    PutGarment(8000, 0, "1");  // 0
+    PutGarment(7000, 0, "2");  // 1: the selected source
+    PutGarment(6000, 0, "1");  // 2: the target
+    PutGarment(5000, 0, "1");  // 3
+    PutGarment(4000, 0, "1");  // 4: already leaving
     level->Belt.Fishes[4].LeaveAt = clock.NowMs() + 500;
     level->Belt.SelectedIndex = 1;
     ASSERT_TRUE(PutFishInsideFish(*level, game, 1, 2, clock.NowMs()));

@@ -181,7 +181,7 @@ TEST_F(CustomersTest, TheServingOrderPutsTheLeastPatientFirst)
     CreatePersonsServeOrder(*level);
     EXPECT_EQ(level->Play.Customers.ServeOrder, (std::vector<int32_t>{1, 0}));
 
-    PutGarment(6000, 0, "12");
+    PutGarment(6000, 0, "1");
     PutGarment(4000, 0, "1");
     PutGarment(2000, 0, "2");
     Place();

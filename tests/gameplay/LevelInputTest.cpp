@@ -100,9 +100,11 @@ TEST_F(LevelInputTest, AnUnfinishedDropKeepsTheTargetSelected)
 
 TEST_F(LevelInputTest, AClickBetweenTwoEqualPiecesDropsOnTheFirstOfThePair)
 {
-    PutGarment(6000, 0, "1");
-    PutGarment(4000, 0, "1");
-    PutGarment(1000, 0, "2");
+    // A three-part type, so that the drop finishes nothing and only its target changes.
+    pictures.Sizes["FishkaTypes3_1.png"] = pictures.Sizes["FishkaTypes3_2.png"] = {60, 80};
+    PutGarment(6000, 3, "1");
+    PutGarment(4000, 3, "1");
+    PutGarment(1000, 3, "2");
     Place();
     Click(At(1000));
     ASSERT_EQ(level->Belt.SelectedIndex, 2);
@@ -110,6 +112,7 @@ TEST_F(LevelInputTest, AClickBetweenTwoEqualPiecesDropsOnTheFirstOfThePair)
     ASSERT_EQ(level->Belt.Fishes.size(), 2u);
     EXPECT_EQ(PartDigits(level->Belt.Fishes[0].TargetParts), "12");
     EXPECT_EQ(level->Belt.Fishes[1].ApplyPartsAt, -1);
+    EXPECT_EQ(level->Belt.SelectedIndex, 0);
 }
 
 TEST_F(LevelInputTest, ClicksUseBonusesAndBagsAndTheRightClickThrowsOnlyBonusesAway)
@@ -169,7 +172,7 @@ TEST_F(LevelInputTest, NothingIsTakenWhileTheLevelDoesNotAcceptInput)
 
 TEST_F(LevelInputTest, TheHoverHighlightShowsWhatAClickWouldTake)
 {
-    PutGarment(8000, 0, "12");
+    PutGarment(8000, 0, "1");
     PutGarment(6000, 0, "1");
     PutGarment(3000, 0, "2");
     PutGarment(1000, 3, "1");
@@ -182,7 +185,7 @@ TEST_F(LevelInputTest, TheHoverHighlightShowsWhatAClickWouldTake)
 
     Click(At(3000));
     LevelMouseMove(*level, game, At(6000).X, At(6000).Y);
-    // The drop would finish the dress, and the finished one in front goes with it.
+    // The drop would finish the dress, and the equal half in front is finished with it.
     EXPECT_TRUE(level->Belt.Fishes[0].Highlighted);
     EXPECT_TRUE(level->Belt.Fishes[1].Highlighted);
     EXPECT_FALSE(level->Belt.Fishes[2].Highlighted);
