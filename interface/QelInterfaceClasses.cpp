@@ -1,6 +1,10 @@
 // Registration of the creatable widget classes.
 #include "interface/QelInterfaceClasses.h"
 
+#include "interface/QelEffectLabel.h"
+#include "interface/QelHint.h"
+#include "interface/QelRichLabel.h"
+
 void RegisterInterfaceClasses(TQelClassReg& classes)
 {
     classes.Register<TQelForm>("TQelForm");
@@ -8,6 +12,9 @@ void RegisterInterfaceClasses(TQelClassReg& classes)
     classes.Register<TQelLabel>("TQelLabel");
     classes.Register<TQelCheckBox>("TQelCheckBox");
     classes.Register<TQelRadioButton>("TQelRadioButton");
+    classes.Register<TQelRichLabel>("TQelRichLabel");
+    classes.Register<TQelEffectLabel>("TQelEffectLabel");
+    classes.Register<TQelHint>("TQelHint");
     classes.Register<TQelSlider>("TQelSlider");
     classes.Register<TQelProgressBar>("TQelProgressBar");
     classes.Register<TQelFigure>("TQelFigure");
