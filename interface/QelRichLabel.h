@@ -1,37 +1,16 @@
 // Rich labels: a caption written in a small markup of tags in braces (colours, fonts,
-// alignment, line breaks, gaps, tables and clickable links), laid out word by word.
-//
-// Markup, as captions write it ("{{" and "}}" stand for literal braces):
-//   {$0000FF} ... {/$}        text colour and mouse-over colour (0xBBGGRR, hexadecimal)
-//   {MO$FF} ... {/MO$}        mouse-over colour only;  {D$808080} ... {/D$}  disabled colour
-//   {Font Name x} ... {/F}    another font (the name ends at the second space)
-//   {Link Action script}text{/Link}   text that queues the script when pressed
-//   {BR/} {BR n/}             line break (by the font height, or n pixels)
-//   {HR n/}                   an n-pixel gap after the last word
-//   {Left} {Center} {Right} {Justify} and their closing tags
-//   {Table} {TLeft n/} {TCenter n/} {TRight n/} {/Table}   cells anchored at x = n
-// Closing tags never remove the label's own colours, font or alignment; unknown tags are
-// ignored; a number that does not read makes the caption write fail.
+// alignment, line breaks, gaps, tables and clickable links; see QelRichText.h), laid out
+// word by word, with a plain label for each link.
 #pragma once
 
 #include "interface/QelLabel.h"
+#include "interface/QelRichText.h"
 
 #include <cstdint>
 #include <memory>
 #include <optional>
 #include <string>
 #include <vector>
-
-// One word of a rich caption. X and Y are relative to the text origin (the label's
-// corner plus TextShiftLeft / TextShiftTop); a link's block has no text and its Color
-// holds the index of its link label.
-struct TRichTextBlock : TTextBlock {
-    int32_t SpaceWidth = 0;  // the spaces after the word, and the gaps of HR tags
-    bool IsLink = false;
-};
-
-// The text of a rich caption without its tags, literal braces resolved.
-std::u16string StripRichMarkup(std::u16string_view text);
 
 class TQelRichLabel : public TQelLabel {
 public:
