@@ -188,13 +188,15 @@ void PlaceFishes(tLevel& level, const TLenta& lenta)
     }
 }
 
-// A piece passing into the hatch: once per piece, and a lost garment costs points.
+// A piece passing into the hatch: once per piece, and a lost garment costs points. A
+// served piece may creep on into the hatch while it waits to fly to its customer; it is
+// not lost.
 void CheckHatch(tLevel& level, const TLenta& lenta)
 {
     auto& fishes = level.Belt.Fishes;
     for (size_t i = 0; i < fishes.size(); ++i) {
         TFish& fish = fishes[i];
-        if (fish.Dropped || !fish.InHatchZone(lenta.PathLength))
+        if (fish.Dropped || fish.IsLeaving() || !fish.InHatchZone(lenta.PathLength))
             continue;
         fish.Dropped = true;
         if (level.Belt.SelectedIndex == static_cast<int32_t>(i))
@@ -221,7 +223,7 @@ void ShowBeltHints(tLevel& level, const TLenta& lenta, const TLevelFrame& frame)
             belt.BagHintShown = level.Events().ShowHints(level, "Script_HintMoneyBag.xml", kMoneyBagHint, i);
             return;
         }
-        if (!belt.FallHintShown && fish.IsGarment() && fish.Position > kFallHintPosition &&
+        if (!belt.FallHintShown && fish.IsGarment() && !fish.IsLeaving() && fish.Position > kFallHintPosition &&
             fish.InHatchZone(lenta.PathLength) && level.Times.TimeLeft > 0) {
             belt.FallHintShown = level.Events().ShowHints(level, "Script_HintFallKostum.xml", kLostGarmentHint, i);
             return;
@@ -308,8 +310,15 @@ void CheckLoseLevel(tLevel& level)
         const TLenta* lenta = level.FirstLenta();
         if (!lenta)
             return;
-        while (!level.Belt.Fishes.empty() && level.Belt.Fishes.front().Position > lenta->PathLength)
-            DeleteFishes(level, 0);
+        // From the front, past the end of the belt; a leaving piece stays until it leaves.
+        auto& fishes = level.Belt.Fishes;
+        for (int32_t i = 0; i < static_cast<int32_t>(fishes.size()) &&
+                            fishes[static_cast<size_t>(i)].Position > lenta->PathLength;) {
+            if (fishes[static_cast<size_t>(i)].IsLeaving())
+                ++i;
+            else
+                DeleteFishes(level, i);
+        }
     } catch (const std::exception&) {
         level.WriteLog("Error TLevel.CheckLoseLevel");
     }

@@ -83,5 +83,6 @@ struct TFish {
     double StandY = 0;
 
     bool IsGarment() const { return Kind == TFishKind::Garment; }
+    bool IsLeaving() const { return LeaveAt > 0; }
     bool InHatchZone(int32_t pathLength) const { return Position > pathLength - kHatchZone; }
 };

@@ -176,6 +176,27 @@ TEST_F(BeltMotionTest, AGarmentInTheHatchCostsOnceAndLeavesAtTheEnd)
     EXPECT_EQ(events.Lost.size(), 1u);  // demos lose nothing
 }
 
+// A served outfit crept on into the hatch while it waited to fly to its customer, and was
+// charged and deleted as a lost garment.
+TEST_F(BeltMotionTest, AServedOutfitWasChargedAsLost_ALeavingPieceIsNeverLostAndStaysUntilItLeaves)
+{
+    level->Times.TimeLeft = 30000;  // the falling hint may show
+    TFish& served = Put(9520);
+    served.LeaveAt = now + 800;
+    Put(3000);
+    Run(30);  // past the end of the belt, still waiting to leave
+    ASSERT_EQ(level->Belt.Fishes.size(), 2u);
+    EXPECT_GT(level->Belt.Fishes[0].Position, 10000);
+    EXPECT_FALSE(level->Belt.Fishes[0].Dropped);
+    EXPECT_TRUE(events.Lost.empty());
+    EXPECT_TRUE(events.Hints.empty());
+    EXPECT_EQ(std::count(sounds.Events.begin(), sounds.Events.end(), "DropInLuk"), 0);
+    EXPECT_EQ(effects.Count("efBonus10Minus.xml"), 0);
+    Run(10);
+    EXPECT_EQ(events.Left.size(), 1u);  // it flew to its customer
+    EXPECT_EQ(level->Belt.Fishes.size(), 1u);
+}
+
 TEST_F(BeltMotionTest, PiecesRiseOutOfTheFirstHatchAndSinkIntoTheSecond)
 {
     pictures.Sizes["FishkaTypes0_1.png"] = {60, 80};
