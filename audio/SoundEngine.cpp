@@ -95,6 +95,8 @@ void TSoundEngine::ChangeMusic(const std::string& music, int fadeOutMs, int dela
         audio_.ChannelSlideAttributes(current, 0, IAudioLibrary::kPanUnchanged, fadeOutMs);
     pendingMusic_ = music;
     pendingStart_ = clock_.NowMs() + fadeOutMs + delayMs;
+    if (OnMusicChange)
+        OnMusicChange(music);
     pendingFadeIn_ = fadeInMs;
     pendingPosition_ = position;
 }

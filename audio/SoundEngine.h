@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -61,6 +62,9 @@ public:
 
     // Every module stops; samples too when asked (a level's end, the catalogue).
     void StopMusic(bool samplesToo) { list_.StopMusic(samplesToo); }
+
+    // Told of every change of music asked for (developer traces).
+    std::function<void(const std::string& music)> OnMusicChange;
 
     TMusicList& List() { return list_; }
     const TSoundEventTable& Events() const { return events_; }

@@ -5,6 +5,7 @@
 #include "foundation/Clock.h"
 
 #include <cstdint>
+#include <exception>
 #include <filesystem>
 #include <functional>
 #include <string>
@@ -68,3 +69,21 @@ private:
     TQelLog log_;
     IMessageBox* debugBox_ = nullptr;
 };
+
+// Runs one step of the game; whatever escapes it becomes one line of the game log, the
+// message with the cause after it ("Error LoadShop: ..."), and the caller carries on. The
+// game's way with a failing loader or frame step: its data stays empty, the game goes on.
+// True when the step ran to its end.
+template <class F>
+bool LogAndCarryOn(TGameLog& log, const std::string& message, F&& step)
+{
+    try {
+        step();
+        return true;
+    } catch (const std::exception& e) {
+        log.WriteLog(message + ": " + e.what());
+    } catch (...) {
+        log.WriteLog(message);
+    }
+    return false;
+}

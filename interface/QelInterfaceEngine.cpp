@@ -337,6 +337,11 @@ void TQelInterfaceEngine::UpdateScreenSize()
         return;
     ScreenWidth = size.Width;
     ScreenHeight = size.Height;
+    RefreshForms();
+}
+
+void TQelInterfaceEngine::RefreshForms()
+{
     ForEachForm([](TQelForm& form) {
         if (std::string_view(form.ClassName()) == "TQelForm")
             form.Refresh();

@@ -101,6 +101,9 @@ public:
     std::vector<TRect> GetAllRects() const;
     std::vector<std::string> GetPicturesList() const;
     void UpdateScreenSize();
+    // Lays every window out again: sizes taken from pictures change once the pictures
+    // are loaded, after the file was read.
+    void RefreshForms();
 
     // ---- Objects
     // A child is removed by its form; a form takes its children with it.
