@@ -51,6 +51,8 @@ const std::vector<TOptionRow>& Rows()
          [](TDevOptions& o, const std::string&) { return o.Headless = true; }},
         {"--input", "FILE", "play the timed input lines of FILE (see below)",
          [](TDevOptions& o, const std::string& v) { return !v.empty() && (o.InputScript = v, true); }},
+        {"--trace", "FILE", "write one line per game event to FILE (see below)",
+         [](TDevOptions& o, const std::string& v) { return !v.empty() && (o.Trace = v, true); }},
         {"--help", "", "this text", [](TDevOptions& o, const std::string&) { return o.Help = true; }},
     };
     return rows;
@@ -104,15 +106,23 @@ std::string DevOptionsHelp()
         left.resize(std::max<size_t>(left.size() + 2, 24), ' ');
         text += left + std::string(row.Help) + "\n";
     }
-    text += "\nInput lines (--input), one event per line, F the frame number from 0, X Y a point of the\n"
-            "800 x 600 frame:\n"
+    text += "\nInput lines (--input), one event per line, F the frame number from 0 or +N (N frames\n"
+            "after the frame the previous line ran on), X Y a point of the 800 x 600 frame:\n"
             "  F mouse X Y | F down X Y | F up X Y | F rdown X Y | F rup X Y\n"
             "  F wheel D      D notches, positive away from the player\n"
             "  F key NAME     Enter, Esc, Space, Tab, Backspace, Left, Up, Right, Down, Home, End,\n"
             "                 PageUp, PageDown, Insert, Delete, A..Z, 0..9, Num0..Num9, F1..F12,\n"
             "                 with any of the prefixes ctrl+ alt+ shift+ (ctrl+P, alt+Enter)\n"
             "  F char C       types the one character C\n"
-            "Blank lines and lines starting with # are skipped. A malformed line stops the run with\n"
-            "exit status 2.\n";
+            "  F click NAME   presses the visible widget NAME at its centre, releases it next frame\n"
+            "  F wait NAME    holds the script until the widget NAME is visible; the next +N\n"
+            "                 counts from the frame it appeared\n"
+            "Lines run in their order. Blank lines and lines starting with # are skipped. A malformed\n"
+            "line stops the run with exit status 2; a click on a hidden widget, or a wait of more than\n"
+            "20000 frames, with exit status 3.\n"
+            "\nTrace lines (--trace), \"<frame> <kind> <detail>\": mode <ScreenMode>, show <window>,\n"
+            "hide <window>, exec <handler>, progress <0-100>, level <file>,\n"
+            "result complete|failed <LevelScore> <Goal>, save <file>, music <module>, and last\n"
+            "end <ScreenMode> <player or -> <episode> <level> <money>.\n";
     return text;
 }

@@ -16,6 +16,7 @@ struct TDevOptions {
     std::optional<int> FixedStepMs;
     std::optional<uint32_t> Seed;
     std::optional<std::filesystem::path> InputScript;
+    std::optional<std::filesystem::path> Trace;
     bool Uncapped = false;
     bool Headless = false;
     bool Help = false;

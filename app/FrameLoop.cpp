@@ -1,12 +1,17 @@
 // One frame of the main window: tick, compose, present.
 #include "app/QelGameEngine.h"
 
+#include "app/ScreenSet.h"
 #include "audio/SoundEngine.h"
+#include "effects/QelScreenEffects.h"
 #include "foundation/Clock.h"
 #include "foundation/QelBaseClasses.h"
+#include "foundation/Text.h"
 #include "graphics/Display.h"
 #include "graphics/SurfEngine.h"
+#include "interface/QelInterfaceEngine.h"
 #include "platform/GameWindow.h"
+#include "text/QelFontEngine.h"
 
 #include <algorithm>
 
@@ -22,29 +27,57 @@ constexpr int kCursorHotY = 3;
 // The redraw around the cursor reaches this much further up and left.
 constexpr int kCursorMargin = 3;
 constexpr const char* kCursorPicture = "Cursor.png";
+constexpr const char* kFrame = "MemorySurface";
+// The debug overlay's lines, in the first font.
+constexpr int kOverlayX = 10;
+constexpr int kOverlayXLine = 10, kOverlayYLine = 30, kOverlayFpsLine = 50;
+constexpr uint32_t kOverlayColour = 0xFFFFFF;
+// Marked cells show through this shade while the grid overlay is on.
+constexpr uint8_t kGridShadeAlpha = 60;
+constexpr uint32_t kGridShadeColour = 0x0000FF;
+
+// Every shown window's areas: the background is restored under them each frame before
+// they are drawn again.
+class TInterfaceRects final : public IRedrawRectSource {
+public:
+    explicit TInterfaceRects(const TQelInterfaceEngine& ui) : ui_(ui) {}
+    void GetAllRects(std::vector<TRect>& rects) override
+    {
+        for (const TRect& r : ui_.GetAllRects())
+            rects.push_back(r);
+    }
+    void GetChangedRects(std::vector<TRect>& rects) override
+    {
+        for (const TRect& r : ui_.GetChangedRects())
+            rects.push_back(r);
+    }
+
+private:
+    const TQelInterfaceEngine& ui_;
+};
 
 }  // namespace
 
 void TQelGameEngine::AppIdle()
 {
-    FrameTime = clock_.NowMs();
+    const int64_t now = Shell.FrameTime = clock_.NowMs();
     if (sounds_)
-        sounds_->SetFrameTime(FrameTime);
+        sounds_->SetFrameTime(now);
     if (!displayReady_)
         return;
     try {
-        TickTaimer(FrameTime);
+        TickTaimer(now);
         MakeRedrawRectsFromGrid();
         DrawMemorySurface();
         PresentFrame(Options.IsFullScreen() ? "Exception error in QelGameEngine.AppIdle! Fullscreen mode on."
                                             : "Exception error in QelGameEngine.AppIdle! Fullscreen mode off.");
-        Mouse.PrevX = Mouse.X;
-        Mouse.PrevY = Mouse.Y;
+        PrevMouseX = Shell.MouseX;
+        PrevMouseY = Shell.MouseY;
         redrawGrid_.ClearFrameLists();
-        if (FrameTime - Stats.LastSample > kFpsSampleMs) {
+        if (now - Stats.LastSample > kFpsSampleMs) {
             Stats.CurrentFPS = Stats.FrameCounter;
             Stats.FrameCounter = 0;
-            Stats.LastSample = FrameTime;
+            Stats.LastSample = now;
         }
     } catch (...) {
         WriteLog("Error AppIdle");
@@ -54,30 +87,66 @@ void TQelGameEngine::AppIdle()
 void TQelGameEngine::TickTaimer(int64_t now)
 {
     try {
-        // The interface engine's tick, then the screen effects', join here.
+        ApplyScreenRequest();
+        if (interface_)
+            interface_->Tick(now);
+        if (effects_)
+            effects_->TickEffectsTimer(now);
         if (sounds_)
             QelGuardMessage("Exception error in TQelGameEngine.TickMusicTimer!", [&] { sounds_->TickMusicTimer(now); });
-        if (Deadlines.LevelCompleteModeAt > 0 && Deadlines.LevelCompleteModeAt < now) {
-            ScreenMode = TScreenMode::smLevelComplete;
-            Deadlines.LevelCompleteModeAt = 0;
-        }
-        for (size_t i = DelayedLabels.size(); i-- > 0;) {
-            if (DelayedLabels[i].Time < now) {
-                const std::string name = DelayedLabels[i].Name;
-                DelayedLabels.erase(DelayedLabels.begin() + static_cast<ptrdiff_t>(i));
+        std::vector<TDelayedLabel>& delayed = Shell.DelayedLabels;
+        for (size_t i = delayed.size(); i-- > 0;) {
+            if (delayed[i].Time < now) {
+                const std::string name = delayed[i].Name;
+                delayed.erase(delayed.begin() + static_cast<ptrdiff_t>(i));
                 ShowDelayedLabel(name);
             }
         }
-        if (IScreen* screen = screens_.Find(ScreenMode))
+        if (IScreen* screen = screens_.Find(Shell.ScreenMode))
             screen->Tick(now);
+        MarkInterfaceChanges();
     } catch (...) {
         WriteLog("Error TickTaimer");
     }
 }
 
-void TQelGameEngine::ShowDelayedLabel(const std::string& /*name*/)
+void TQelGameEngine::Request(TScreenMode mode)
 {
-    // The interface engine makes the label of that name visible, when it exists.
+    requestedMode_ = mode;
+}
+
+void TQelGameEngine::ApplyScreenRequest()
+{
+    if (!requestedMode_)
+        return;
+    const TScreenMode to = *requestedMode_;
+    requestedMode_.reset();
+    const TScreenMode from = Shell.ScreenMode;
+    if (modeEntered_ && to == from)
+        return;
+    IScreen* leaving = modeEntered_ ? screens_.Find(from) : nullptr;
+    IScreen* entering = screens_.Find(to);
+    if (leaving && leaving != entering)
+        leaving->Leave(to);
+    Shell.ScreenMode = to;
+    modeEntered_ = true;
+    trace_->Event("mode", ScreenModeName(to));
+    if (entering && entering != leaving)
+        entering->Enter(from);
+}
+
+void TQelGameEngine::ShowDelayedLabel(const std::string& name)
+{
+    if (interface_ && interface_->GetObjectByName(name))
+        interface_->SetObjectProperty(name, "Visible", "True");
+}
+
+void TQelGameEngine::MarkInterfaceChanges()
+{
+    if (!interface_)
+        return;
+    for (const TRect& r : interface_->GetChangedRects())
+        redrawGrid_.FillRedrawGrid(r, 2);
 }
 
 void TQelGameEngine::MarkWholeScreen()
@@ -94,17 +163,25 @@ void TQelGameEngine::MakeRedrawRectsFromGrid()
 void TQelGameEngine::DrawMemorySurface()
 {
     try {
-        if (FrameTime < Deadlines.FullRedrawUntil)
+        if (Shell.FrameTime < Shell.FullRedrawUntil)
             MarkWholeScreen();
         MarkCursorAreas();
-        if (IScreen* screen = screens_.Find(ScreenMode)) {
+        IScreen* screen = screens_.Find(Shell.ScreenMode);
+        if (screen && screen->ComposesWholeFrame()) {
             screen->Draw();
-        } else if (surfEngine_->IndexOfSurface("BackGround") >= 0) {
-            // Modes without layers of their own show the background whole, with the
-            // splash effects on it once effects exist.
-            surfEngine_->DrawSurface("BackGround", "MemorySurface", 0, 0);
+        } else if (!screen && !interface_) {
+            // Nothing to compose yet but the background.
+            if (surfEngine_->IndexOfSurface("BackGround") >= 0)
+                surfEngine_->DrawSurface("BackGround", kFrame, 0, 0);
+        } else {
+            TInterfaceRects windows(*interface_);
+            redrawGrid_.DrawBackgroundByGrid(*surfEngine_, &windows);
+            if (screen)
+                screen->Draw();
+            interface_->Draw();
+            effects_->DrawQelScreenEffects(kFrame, effects_->Main);
         }
-        // The debug overlays and the demo cursor follow once the fonts exist.
+        DrawOverlays();
         DrawCursor();
         ++Stats.FrameCounter;
     } catch (...) {
@@ -117,22 +194,43 @@ void TQelGameEngine::MarkCursorAreas()
     int32_t width = 0, height = 0;
     if (!surfEngine_->GetSurfaceSize(kCursorPicture, width, height))
         return;
-    for (auto [x, y] : {std::pair{Mouse.PrevX, Mouse.PrevY}, std::pair{Mouse.X, Mouse.Y}}) {
+    for (auto [x, y] : {std::pair{PrevMouseX, PrevMouseY}, std::pair{Shell.MouseX, Shell.MouseY}}) {
         const int left = x - kCursorHotX;
         const int top = y - kCursorHotY;
         redrawGrid_.FillRedrawGrid(TRect{left - kCursorMargin, top - kCursorMargin, left + width, top + height}, 2);
     }
 }
 
+void TQelGameEngine::DrawOverlays()
+{
+    if (!Options.IsDebugMode() || !fonts_)
+        return;
+    TQelFont* font = fonts_->FontAt(0);
+    if (font && FpsOverlay) {
+        const std::pair<int, std::string> lines[] = {{kOverlayXLine, "X: " + IntToStr(Shell.MouseX)},
+                                                     {kOverlayYLine, "Y: " + IntToStr(Shell.MouseY)},
+                                                     {kOverlayFpsLine, "FPS: " + IntToStr(Stats.CurrentFPS)}};
+        for (const auto& [y, text] : lines) {
+            const std::u16string wide(text.begin(), text.end());
+            font->DrawText(kOverlayX, y, kOverlayColour, 255, wide);
+            redrawGrid_.FillRedrawGrid(TRect{kOverlayX, y, kOverlayX + font->GetTextWidth(wide), y + font->Height}, 2);
+        }
+    }
+    if (GridOverlay)
+        for (const TRect& r : redrawGrid_.RedrawRects())
+            surfEngine_->FillRectAlpha(kFrame, r, kGridShadeAlpha, kGridShadeColour);
+}
+
 void TQelGameEngine::DrawCursor()
 {
-    if (FrameTime - Deadlines.SplashStartTime <= kCursorDelayMs || FrameTime <= Deadlines.CursorHiddenUntil)
+    const int64_t now = Shell.FrameTime;
+    if (now - Shell.SplashStartTime <= kCursorDelayMs || now <= Shell.CursorHiddenUntil)
         return;
     // Full screen draws the game's own cursor picture; a window keeps the system's arrow,
     // and so does a full screen while the picture is not loaded.
     const bool ownCursor = Options.IsFullScreen() && surfEngine_->IndexOfSurface(kCursorPicture) >= 0;
     if (ownCursor)
-        surfEngine_->DrawWithAlphaChannel(kCursorPicture, "MemorySurface", Mouse.X - kCursorHotX, Mouse.Y - kCursorHotY);
+        surfEngine_->DrawWithAlphaChannel(kCursorPicture, kFrame, Shell.MouseX - kCursorHotX, Shell.MouseY - kCursorHotY);
     if (systemCursorShown_ != !ownCursor) {
         window_->ShowSystemCursor(!ownCursor);
         systemCursorShown_ = !ownCursor;
@@ -142,7 +240,7 @@ void TQelGameEngine::DrawCursor()
 void TQelGameEngine::PresentFrame(const char* failure)
 {
     try {
-        surfEngine_->BlitRects(*display_, "MemorySurface", redrawGrid_.RedrawRects());
+        surfEngine_->BlitRects(*display_, kFrame, redrawGrid_.RedrawRects());
     } catch (...) {
         throw TQelException(failure);
     }
@@ -157,10 +255,22 @@ void TQelGameEngine::FormPaint()
         MakeRedrawRectsFromGrid();
         DrawMemorySurface();
         PresentFrame("Exception error in TQelGameEngine.FormPaint");
-        Mouse.PrevX = Mouse.X;
-        Mouse.PrevY = Mouse.Y;
+        PrevMouseX = Shell.MouseX;
+        PrevMouseY = Shell.MouseY;
         redrawGrid_.ClearFrameLists();
     } catch (...) {
         WriteLog("Exception error in TQelGameEngine.FormPaint");
     }
+}
+
+void TQelGameEngine::CopyMemorySurfaceToScreen(const TRect& rect)
+{
+    if (!displayReady_)
+        return;
+    if (surfEngine_->IndexOfSurface(kFrame) < 0) {
+        WriteLog("TQelGameEngine.CopyMemorySurfaceToScreen ind=-1");
+        return;
+    }
+    const TRect rects[] = {rect};
+    surfEngine_->BlitRects(*display_, kFrame, rects);
 }

@@ -6,14 +6,6 @@
 
 #include <algorithm>
 
-std::filesystem::path TGameOptions::DataFolder(const std::filesystem::path& programFolder) const
-{
-    std::string folder = GameFolderDir;
-    std::replace(folder.begin(), folder.end(), '\\', '/');
-    while (!folder.empty() && folder.front() == '/')
-        folder.erase(folder.begin());
-    return (programFolder / folder) / "";
-}
 
 TGameOptions ReadGameOptions(const TIniFile& ini)
 {

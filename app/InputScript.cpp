@@ -192,9 +192,9 @@ const std::vector<TVerb>& Verbs()
 
 }  // namespace
 
-bool ParseInputScript(std::string_view text, std::vector<TScriptedInput>& events, TInputScriptError& error)
+bool ParseInputScript(std::string_view text, std::vector<TScriptedInput>& lines, TInputScriptError& error)
 {
-    events.clear();
+    lines.clear();
     TScriptState state;
     int lineNumber = 0;
     size_t pos = 0;
@@ -218,9 +218,27 @@ bool ParseInputScript(std::string_view text, std::vector<TScriptedInput>& events
         auto words = SplitWords(trimmed);
         if (words.size() < 2)
             return fail("expected a frame number and an event");
-        auto frame = StrictInt(words[0]);
-        if (!frame || *frame < 0 || words[0].find_first_not_of("0123456789") != std::string_view::npos)
+        TScriptedInput parsed;
+        parsed.Line = lineNumber;
+        std::string_view frameText = words[0];
+        if (frameText.starts_with("+")) {
+            parsed.Relative = true;
+            frameText.remove_prefix(1);
+        }
+        auto frame = StrictInt(frameText);
+        if (!frame || *frame < 0 || frameText.empty() ||
+            frameText.find_first_not_of("0123456789") != std::string_view::npos)
             return fail("\"" + std::string(words[0]) + "\" is not a frame number");
+        parsed.Frame = *frame;
+
+        if (EqualsNoCase(words[1], "click") || EqualsNoCase(words[1], "wait")) {
+            if (words.size() != 3)
+                return fail("expected \"" + std::string(words[1]) + " WIDGET\"");
+            parsed.Action = EqualsNoCase(words[1], "click") ? TScriptAction::Click : TScriptAction::Wait;
+            parsed.Widget = std::string(words[2]);
+            lines.push_back(std::move(parsed));
+            continue;
+        }
         auto verb = std::find_if(Verbs().begin(), Verbs().end(),
                                  [&](const TVerb& v) { return EqualsNoCase(v.Name, words[1]); });
         if (verb == Verbs().end())
@@ -230,22 +248,68 @@ bool ParseInputScript(std::string_view text, std::vector<TScriptedInput>& events
         const size_t afterVerb = static_cast<size_t>(words[1].data() - line.data()) + words[1].size();
         std::string_view rest = afterVerb + 1 <= line.size() ? line.substr(afterVerb + 1) : std::string_view();
 
-        std::vector<TInputEvent> produced;
         std::string message;
-        if (!verb->Read(rest, words, state, produced, message))
+        if (!verb->Read(rest, words, state, parsed.Events, message))
             return fail(message);
-        for (const TInputEvent& e : produced)
-            events.push_back({*frame, e});
+        lines.push_back(std::move(parsed));
     }
-    std::stable_sort(events.begin(), events.end(),
-                     [](const TScriptedInput& a, const TScriptedInput& b) { return a.Frame < b.Frame; });
     return true;
 }
 
-std::vector<TInputEvent> TInputScriptPlayer::EventsFor(int64_t frame)
+bool TInputScriptPlayer::EventsFor(int64_t frame, std::vector<TInputEvent>& events, std::string& failure)
 {
-    std::vector<TInputEvent> due;
-    while (next_ < events_.size() && events_[next_].Frame <= frame)
-        due.push_back(events_[next_++].Event);
-    return due;
+    events.clear();
+    for (size_t i = 0; i < releases_.size();) {
+        if (releases_[i].first <= frame) {
+            events.push_back(releases_[i].second);
+            releases_.erase(releases_.begin() + static_cast<ptrdiff_t>(i));
+        } else {
+            ++i;
+        }
+    }
+    auto where = [&](const TScriptedInput& line, const std::string& what) {
+        return "line " + std::to_string(line.Line) + ": " + what + " " + line.Widget + " at frame " +
+               std::to_string(frame);
+    };
+    while (next_ < lines_.size()) {
+        const TScriptedInput& line = lines_[next_];
+        const int64_t due = line.Relative ? anchor_ + line.Frame : line.Frame;
+        if (frame < due)
+            break;
+        std::optional<TPoint> centre;
+        if (line.Action != TScriptAction::Input && locator_)
+            centre = locator_->VisibleWidgetCentre(line.Widget);
+        if (line.Action == TScriptAction::Wait && !centre) {
+            if (frame - due > kLongestWaitFrames) {
+                failure = where(line, "waited " + std::to_string(kLongestWaitFrames) + " frames for");
+                return false;
+            }
+            break;
+        }
+        if (line.Action == TScriptAction::Click) {
+            if (!centre) {
+                failure = where(line, "cannot click the hidden widget");
+                return false;
+            }
+            TInputEvent move;
+            move.Kind = TInputKind::MouseMove;
+            move.X = centre->X;
+            move.Y = centre->Y;
+            TInputEvent down = move;
+            down.Kind = TInputKind::MouseDown;
+            down.Button = TMouseButton::Left;
+            down.Shift = ShiftState::Left;
+            TInputEvent up = move;
+            up.Kind = TInputKind::MouseUp;
+            up.Button = TMouseButton::Left;
+            events.push_back(move);
+            events.push_back(down);
+            releases_.emplace_back(frame + 1, up);
+        }
+        for (const TInputEvent& e : line.Events)
+            events.push_back(e);
+        anchor_ = frame;
+        ++next_;
+    }
+    return true;
 }

@@ -3,10 +3,13 @@
 #include "app/Main.h"
 
 #include "app/DevOptions.h"
+#include "app/GameTrace.h"
 #include "app/InputScript.h"
 #include "app/QelGameEngine.h"
 #include "foundation/Clock.h"
 #include "foundation/Files.h"
+#include "interface/QelForm.h"
+#include "interface/QelInterfaceEngine.h"
 #include "platform/FramePacer.h"
 #include "platform/SdlPlatform.h"
 
@@ -21,6 +24,7 @@ namespace {
 constexpr int kExitOk = 0;
 constexpr int kExitFailure = 1;
 constexpr int kExitUsage = 2;
+constexpr int kExitScript = 3;
 // While the window has no focus the loop waits for events this long at a time.
 constexpr int kInactiveWaitMs = 100;
 
@@ -54,6 +58,34 @@ public:
 private:
     TQelGameEngine& engine_;
     bool scripted_;
+};
+
+// Widgets of the running game for click and wait lines: visible when the widget, every
+// form around it and its window are visible and the window is shown.
+class TGameWidgets final : public IWidgetLocator {
+public:
+    explicit TGameWidgets(const TQelGameEngine& engine) : engine_(engine) {}
+    std::optional<TPoint> VisibleWidgetCentre(const std::string& name) const override
+    {
+        const TQelInterfaceEngine* ui = engine_.Interface();
+        const auto* widget = ui ? dynamic_cast<const TQelInterfaceObject*>(ui->GetObjectByName(name)) : nullptr;
+        if (!widget)
+            return std::nullopt;
+        const TQelInterfaceObject* outer = widget;
+        for (const TQelInterfaceObject* o = widget; o; o = o->ParentInterfaceObject()) {
+            if (!o->Visible())
+                return std::nullopt;
+            outer = o;
+        }
+        const auto* window = dynamic_cast<const TQelForm*>(outer);
+        if (!window || !ui->IsShown(window))
+            return std::nullopt;
+        const TRect r = widget->ScreenRect();
+        return TPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
+    }
+
+private:
+    const TQelGameEngine& engine_;
 };
 
 std::optional<std::vector<TScriptedInput>> ReadInputScript(const fs::path& file)
@@ -95,16 +127,29 @@ int Run(const TDevOptions& dev, std::vector<TScriptedInput> script)
     setup.UserFolder = dev.UserDir ? *dev.UserDir : TSdlPlatform::PreferenceFolder();
     setup.DataFolder = dev.DataDir;
     setup.Seed = dev.Seed ? *dev.Seed : SeedFromWallClock();
+    TGameTrace trace;
+    if (dev.Trace) {
+        std::string error;
+        if (!trace.Open(*dev.Trace, &error)) {
+            std::cerr << "glimmora: " << error << "\n";
+            return kExitUsage;
+        }
+        setup.Trace = &trace;
+    }
 
     TQelGameEngine engine(platform.Services(clock), setup);
     TEventRouter router(engine, dev.IsScripted());
-    TInputScriptPlayer player(std::move(script));
+    TGameWidgets widgets(engine);
+    TInputScriptPlayer player(std::move(script), &widgets);
     TFramePacer pacer;
+    int status = kExitOk;
 
     // The window is shown with the focus: its first activation sets up the display.
     router.Guard([&] { engine.FormActivate(); });
     int64_t frame = 0;
+    std::vector<TInputEvent> events;
     while (!engine.Terminated()) {
+        trace.SetFrame(frame);
         if (dev.Frames && frame >= *dev.Frames) {
             engine.FormClose();
             break;
@@ -116,7 +161,14 @@ int Run(const TDevOptions& dev, std::vector<TScriptedInput> script)
             platform.WaitEvents(router, kInactiveWaitMs);
             continue;
         }
-        for (const TInputEvent& event : player.EventsFor(frame))
+        std::string failure;
+        if (!player.EventsFor(frame, events, failure)) {
+            std::cerr << dev.InputScript->string() << ": " << failure << "\n";
+            status = kExitScript;
+            engine.FormClose();
+            break;
+        }
+        for (const TInputEvent& event : events)
             router.OnInput(event);
         engine.AppIdle();
         ++frame;
@@ -126,7 +178,11 @@ int Run(const TDevOptions& dev, std::vector<TScriptedInput> script)
             TSdlPlatform::SleepMicroseconds(pacer.WaitUs(TSdlPlatform::SteadyMicroseconds()));
     }
 
-    int status = engine.ExitCode();
+    if (status == kExitOk)
+        status = engine.ExitCode();
+    trace.SetFrame(frame);
+    trace.Event("end", std::string(ScreenModeName(engine.Shell.ScreenMode)) + " - 0 0 0");
+    trace.Close();
     if (dev.Screenshot && status == kExitOk) {
         std::string error;
         if (!engine.SaveMemorySurfacePng(*dev.Screenshot, &error)) {

@@ -1,9 +1,12 @@
 // The main window's start-up, options, logs, activation and shutdown.
 #include "app/QelGameEngine.h"
 
+#include "app/GameTrace.h"
 #include "app/LogHeader.h"
+#include "app/ScreenSet.h"
 #include "audio/AudioLibrary.h"
 #include "audio/SoundEngine.h"
+#include "effects/QelScreenEffects.h"
 #include "foundation/Clock.h"
 #include "foundation/DataSource.h"
 #include "foundation/Files.h"
@@ -12,10 +15,14 @@
 #include "foundation/Services.h"
 #include "foundation/Text.h"
 #include "graphics/Display.h"
+#include "gameplay/GameTables.h"
 #include "graphics/SurfEngine.h"
+#include "interface/GameInterfaceHost.h"
+#include "interface/QelInterfaceEngine.h"
 #include "platform/GameWindow.h"
 #include "platform/IniFile.h"
 #include "platform/SystemInfo.h"
+#include "text/QelFontEngine.h"
 
 #include <unistd.h>
 
@@ -27,6 +34,10 @@ namespace {
 
 constexpr const char* kEngineLogName = "QelInterface.log";
 constexpr const char* kArchiveName = "game.zxc";
+constexpr const char* kInterfaceFile = "Glimmora.li";
+// The fonts, in the order they are loaded: the first one draws the debug overlays.
+const char* const kFontFiles[] = {"QelUnicode.xml", "Artistik.xml", "ArtistikDigits.xml", "ComicSansMS_24.xml",
+                                  "ComicSansMS_29.xml"};
 constexpr int kAudioFrequency = 44100;
 // The cosmetic stream starts elsewhere than the gameplay stream, still fixed by the seed.
 constexpr uint32_t kCosmeticSeedMix = 0x9E3779B9u;
@@ -43,6 +54,18 @@ uint32_t VersionMagnitude(uint32_t version)
     return asSigned < 0 ? static_cast<uint32_t>(-static_cast<int64_t>(asSigned)) : version;
 }
 
+TNoTrace noTrace;
+
+// Effects play their sounds through the sound list.
+class TEffectSounds final : public IQelEffectSounds {
+public:
+    explicit TEffectSounds(TSoundEngine& sounds) : sounds_(sounds) {}
+    void PlaySound(const std::string& name, int volume) override { sounds_.PlaySound(name, volume); }
+
+private:
+    TSoundEngine& sounds_;
+};
+
 }  // namespace
 
 TQelGameEngine::TQelGameEngine(const TPlatformServices& platform, TSetup setup)
@@ -51,7 +74,8 @@ TQelGameEngine::TQelGameEngine(const TPlatformServices& platform, TSetup setup)
       window_(platform.Window),
       audio_(platform.Audio),
       messageBox_(platform.MessageBox),
-      setup_(std::move(setup))
+      setup_(std::move(setup)),
+      trace_(setup_.Trace ? setup_.Trace : &noTrace)
 {
     StartUp();
 }
@@ -63,6 +87,17 @@ TQelGameEngine::~TQelGameEngine()
     // list, screen effects and loaded image names, sounds and the audio library, string
     // lists, interface engine, font engine. The engines still to come take their places.
     displayReady_ = false;
+    // The screens go first, taking their handlers with them; the interface, the fonts and
+    // the effects draw on the surface engine, so they go before it.
+    screenSet_.reset();
+    interface_.reset();
+    interfaceHost_.reset();
+    fontSource_.reset();
+    fontHost_.reset();
+    fonts_.reset();
+    effects_.reset();
+    effectSounds_.reset();
+    tables_.reset();
     surfEngine_.reset();
     data_.reset();
     sounds_.reset();
@@ -105,9 +140,14 @@ void TQelGameEngine::StartUp()
         OpenGameData();
         LoadSoundLists();
         LoadFontsAndInterface();
+        CreateEffects();
+        CreateScreens();
         ApplyWindowStyle();
     } catch (const std::exception& e) {
         ShowApplicationError(e.what());
+        // A game without its data or its engines must not look like one that ran.
+        WriteLog(std::string("Error StartUp: ") + e.what());
+        Terminate(1);
     }
 }
 
@@ -178,12 +218,18 @@ void TQelGameEngine::StartAudio()
 
 void TQelGameEngine::OpenGameData()
 {
-    if (setup_.DataFolder)
+    if (setup_.DataFolder) {
         data_ = std::make_unique<TDataSource>(*setup_.DataFolder);
-    else if (Options.FromFileFolder)
-        data_ = std::make_unique<TDataSource>(std::make_unique<TFileFolder>(ProgramFolder / kArchiveName));
-    else
+    } else if (Options.FromFileFolder) {
+        const fs::path archive = ProgramFolder / kArchiveName;
+        try {
+            data_ = std::make_unique<TDataSource>(std::make_unique<TFileFolder>(archive));
+        } catch (const std::exception& e) {
+            throw TQelException("The game data " + archive.string() + " cannot be read: " + e.what());
+        }
+    } else {
         data_ = std::make_unique<TDataSource>(Options.DataFolder(ProgramFolder));
+    }
 }
 
 void TQelGameEngine::LoadSoundLists()
@@ -191,6 +237,7 @@ void TQelGameEngine::LoadSoundLists()
     // Without a device the library refuses every load; the list is filled all the same and
     // the game plays on silently.
     sounds_ = std::make_unique<TSoundEngine>(*audio_, clock_, CosmeticRandom, *gameLog_);
+    sounds_->OnMusicChange = [this](const std::string& music) { trace_->Event("music", music); };
     sounds_->ApplyVolumes(Options.MusicVolume, Options.SoundVolume);
     sounds_->LoadOwnSamples(ProgramFolder);
     WriteLog("Sounds Loaded Start...");
@@ -201,11 +248,60 @@ void TQelGameEngine::LoadSoundLists()
 
 void TQelGameEngine::LoadFontsAndInterface()
 {
-    // The font engine loads "QelUnicode.xml", "Artistik.xml", "ArtistikDigits.xml",
-    // "ComicSansMS_24.xml" and "ComicSansMS_29.xml" here; the interface engine then loads
-    // "Glimmora.li", reports, and takes the language setting.
+    classes_ = std::make_unique<TQelClassReg>();
+    RegisterFontClasses(*classes_);
+    RegisterInterfaceClasses(*classes_);
+    fonts_ = std::make_unique<TQelFontEngine>(*classes_);
+    fontHost_ = std::make_unique<TSurfFontHost>(*surfEngine_, *fonts_, "MemorySurface");
+    fonts_->Host = fontHost_.get();
+    for (const char* name : kFontFiles) {
+        try {
+            fonts_->LoadFontFromData(*data_, name);
+        } catch (const std::exception& e) {
+            WriteLog(std::string("Error LoadFont ") + name + ": " + e.what());
+        }
+    }
     WriteLog("Qel Font Loaded Ok...");
-    WriteLog("Qel Interface Loaded Ok...");
+
+    fontSource_ = std::make_unique<TGameFontSource>(*fonts_);
+    interfaceHost_ = std::make_unique<TGameInterfaceHost>(*surfEngine_, clock_, sounds_.get(), &redrawGrid_);
+    interface_ = std::make_unique<TQelInterfaceEngine>(*classes_);
+    interface_->Host = interfaceHost_.get();
+    interface_->FontEngine = fontSource_.get();
+    interface_->InterfaceFolder = data_.get();
+    interface_->MessageBox = messageBox_;
+    interface_->HostForm = &methods_;
+    interface_->OnModalChange = [this](const std::string& form, bool shown) {
+        trace_->Event(shown ? "show" : "hide", form);
+    };
+    methods_.OnCall = [this](const std::string& name) { trace_->Event("exec", name); };
+    try {
+        interface_->LoadFromSource(*data_, kInterfaceFile);
+        interface_->UpdateScreenSize();
+        WriteLog(interface_->GetInfo());
+        WriteLog("Qel Interface Loaded Ok...");
+    } catch (const std::exception& e) {
+        WriteLog(std::string("Error LoadInterface ") + kInterfaceFile + ": " + e.what());
+    }
+}
+
+void TQelGameEngine::CreateEffects()
+{
+    effects_ = std::make_unique<TQelScreenEffectManager>(*surfEngine_, *data_, clock_, CosmeticRandom);
+    effectSounds_ = std::make_unique<TEffectSounds>(*sounds_);
+    effects_->Fonts = fonts_.get();
+    effects_->Grid = &redrawGrid_;
+    effects_->Sounds = effectSounds_.get();
+    effects_->Log = gameLog_.get();
+}
+
+void TQelGameEngine::CreateScreens()
+{
+    tables_ = std::make_unique<TGameTables>();
+    TScreenContext context{*surfEngine_, redrawGrid_, *fonts_,     *interface_, methods_, *effects_,   *sounds_,
+                           clock_,       GameRandom,  CosmeticRandom, *gameLog_,  *data_,   Options,     Params,
+                           *tables_,     Shell,       *this,      *this,       *trace_,  ProgramFolder, UserFolder};
+    screenSet_ = std::make_unique<TScreenSet>(context, screens_);
 }
 
 void TQelGameEngine::ApplyWindowStyle()
@@ -265,14 +361,13 @@ void TQelGameEngine::RunLoadingSequence()
     if (!SetUpDisplay())
         return;
     CreateMemorySurfaces();
-    // Loading every picture, table and screen behind the progress screens joins here; of
-    // them the sound-event and music tables are read already.
-    if (sounds_ && data_) {
-        sounds_->LoadSoundsEvents(ProgramFolder, *data_);
-        sounds_->LoadMusicPattern(*data_);
-    }
-    ScreenMode = TScreenMode::smSplash;
-    Deadlines.SplashStartTime = clock_.NowMs();
+    if (!screenSet_)
+        return;
+    // The music table first: the title music's start order is drawn from it.
+    sounds_->LoadMusicPattern(*data_);
+    screenSet_->Loading.LoadGame();
+    if (!Options.IsFullScreen())
+        window_->ShowSystemCursor(true);
 }
 
 void TQelGameEngine::FormActivate()
@@ -318,6 +413,8 @@ void TQelGameEngine::FormDeactivate()
 
 void TQelGameEngine::FormClose()
 {
+    if (terminated_)
+        return;
     SaveOptions();
     terminated_ = true;
 }
@@ -346,6 +443,8 @@ void TQelGameEngine::SaveOptions()
     std::string error;
     if (!ini.Save(file, &error))
         WriteLog("Error SaveOptions: " + error);
+    else
+        trace_->Event("save", kOptionsFileName);
 }
 
 void TQelGameEngine::WriteLog(const std::string& message, const std::string& fileName)

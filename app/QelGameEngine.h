@@ -4,13 +4,15 @@
 #pragma once
 
 #include "app/GameOptions.h"
-#include "app/Screen.h"
-#include "app/ScreenMode.h"
 #include "foundation/Geometry.h"
 #include "foundation/Random.h"
+#include "gameplay/GameParams.h"
 #include "graphics/RedrawGrid.h"
+#include "interface/QelMethodTable.h"
 #include "platform/InputEvent.h"
 #include "platform/Platform.h"
+#include "screens/Screen.h"
+#include "screens/ScreenContext.h"
 
 #include <cstdint>
 #include <filesystem>
@@ -20,35 +22,19 @@
 #include <vector>
 
 class TDataSource;
-class TSoundEngine;
+class TGameInterfaceHost;
+class TGameFontSource;
 class TGameLog;
+class TGameTables;
+class TQelClassReg;
+class TQelFontEngine;
+class TQelInterfaceEngine;
 class TQelLog;
+class IQelEffectSounds;
+class TQelScreenEffectManager;
+class TSoundEngine;
 class TSurfEngine;
-
-// The timed actions the shell itself keeps, as times of the game clock; 0 or less means
-// "not set".
-struct TShellDeadlines {
-    int64_t FullRedrawUntil = 0;
-    int64_t LevelCompleteModeAt = 0;
-    int64_t ResultsShowAt = 0;
-    int64_t NextLevelStartAt = 0;
-    int64_t AskNameAt = 0;
-    int64_t SplashStartTime = 0;
-    int64_t CursorHiddenUntil = 0;
-    int64_t ShopHintAt = 0;
-};
-
-// A label of the interface that becomes visible once its time has passed. Kept by name:
-// an index would point at another widget once objects before it are deleted.
-struct TDelayedLabel {
-    std::string Name;
-    int64_t Time = 0;
-};
-
-struct TMouseState {
-    int32_t X = 0, Y = 0;          // this frame
-    int32_t PrevX = 0, PrevY = 0;  // the previous frame, whose cursor area is redrawn
-};
+class TSurfFontHost;
 
 struct TFrameStats {
     int FrameCounter = 0;    // frames composed since the last sample
@@ -56,7 +42,9 @@ struct TFrameStats {
     int64_t LastSample = 0;  // time of the last sample
 };
 
-class TQelGameEngine {
+class TScreenSet;
+
+class TQelGameEngine final : public IScreenSwitch, public IShellCommands {
 public:
     struct TSetup {
         std::filesystem::path ProgramFolder;
@@ -66,14 +54,16 @@ public:
         // Plain data files from here instead of the archive or the option's folder.
         std::optional<std::filesystem::path> DataFolder;
         uint32_t Seed = 1;
+        // Where developer traces go; none when null.
+        IScreenTrace* Trace = nullptr;
     };
 
     // Creates the window: every start-up step, in order. A step that fails shows its
-    // error in a message box and skips the rest, as the program did at its worst; the
-    // window lives on.
+    // error in a message box and skips the rest; without its data the program ends with
+    // a failure status.
     TQelGameEngine(const TPlatformServices& platform, TSetup setup);
     // Saves the options and frees every engine in its fixed order.
-    ~TQelGameEngine();
+    ~TQelGameEngine() override;
     TQelGameEngine(const TQelGameEngine&) = delete;
     TQelGameEngine& operator=(const TQelGameEngine&) = delete;
 
@@ -103,7 +93,7 @@ public:
     // The window must be drawn again whole (it was uncovered or resized).
     void FormPaint();
     // Everything on the screen is drawn and copied again in the coming frames.
-    void MarkWholeScreen();
+    void MarkWholeScreen() override;
 
     // The composed frame, "MemorySurface", as a PNG file; false (error says why) when
     // there is no frame or the file cannot be written.
@@ -122,6 +112,19 @@ public:
     void FormKeyPress(char16_t key);
     // Full screen to window and back (Alt+Enter, the options window).
     void ChangewindowMode();
+    // Ctrl+P: the frame as "Shots/ShotNNNN.jpg" of the user folder, numbered after the
+    // highest shot there.
+    void SaveScreenshot();
+    // Ctrl+I in the debug mode: the interface file read again.
+    void ReloadInterface();
+
+    // ---- What the screens ask of the window ---------------------------------------------
+
+    void Request(TScreenMode mode) override;
+    void ChangeWindowMode() override { ChangewindowMode(); }
+    void ChangeDepth() override;
+    void Quit() override { FormClose(); }
+    void CopyMemorySurfaceToScreen(const TRect& rect) override;
 
     // ---- Options and logs --------------------------------------------------------------
 
@@ -129,12 +132,15 @@ public:
     void LoadOptions(const std::filesystem::path& folder);
     void LoadOptions() { LoadOptions(UserFolder); }
     // Writes every option into the user folder's options.cfg, through a temporary file.
-    void SaveOptions();
+    void SaveOptions() override;
     // A line of the game log (stamped), or of a side file of the user folder (as it
     // stands). Never fails towards the caller.
     void WriteLog(const std::string& message, const std::string& fileName = {});
 
     TScreenTable& Screens() { return screens_; }
+    // The interface engine, with the windows of "Glimmora.li"; null before the start-up's
+    // interface step.
+    TQelInterfaceEngine* Interface() const { return interface_.get(); }
     // The surface engine; every picture and work surface lives there.
     TSurfEngine& SurfEngine() const { return *surfEngine_; }
     TRedrawGrid& RedrawGrid() { return redrawGrid_; }
@@ -145,21 +151,18 @@ public:
 
     // ---- State the screens share -------------------------------------------------------
 
-    TScreenMode ScreenMode = TScreenMode::smTitle;
-    TScreenMode PreviousScreenMode = TScreenMode::smTitle;
-    TScreenMode LevelKind = kStandardLevel;
-    int64_t FrameTime = 0;  // the game clock at the start of this frame
-    int64_t StartTime = 0;  // the game clock at start-up: the base of the log stamps
+    TShellState Shell;
     TFrameStats Stats;
-    TMouseState Mouse;
-    TShellDeadlines Deadlines;
-    std::vector<TDelayedLabel> DelayedLabels;
+    // The mouse position of the previous frame, whose cursor area is redrawn.
+    int32_t PrevMouseX = 0, PrevMouseY = 0;
     TGameOptions Options;
+    TGameParams Params;
     bool SoundAvailable = false;
     bool FpsOverlay = false;   // debug: frames per second and the mouse position
     bool GridOverlay = false;  // debug: the marked cells of the redraw grid
     int64_t ActivatedAt = 0;
     int64_t DeactivatedAt = 0;
+    int64_t StartTime = 0;  // the game clock at start-up: the base of the log stamps
     // Gameplay draws come from the first stream, which demos replay; looks (particles,
     // jitter) from the second, so a new sparkle never changes a replay.
     TRandom GameRandom;
@@ -177,6 +180,8 @@ private:
     void OpenGameData();
     void LoadSoundLists();
     void LoadFontsAndInterface();
+    void CreateEffects();
+    void CreateScreens();
     void ApplyWindowStyle();
     bool SetUpDisplay();
     void BindSurfEngineToDisplay();
@@ -184,6 +189,9 @@ private:
     void RunLoadingSequence();
     void PresentFrame(const char* failure);
     void ShowDelayedLabel(const std::string& name);
+    void ApplyScreenRequest();
+    void MarkInterfaceChanges();
+    void DrawOverlays();
     void MarkCursorAreas();
     void DrawCursor();
     void Terminate(int exitCode);
@@ -203,9 +211,23 @@ private:
     std::unique_ptr<TDataSource> data_;
     std::unique_ptr<TSoundEngine> sounds_;
     TRedrawGrid redrawGrid_;
+    std::unique_ptr<TQelClassReg> classes_;
+    std::unique_ptr<TQelFontEngine> fonts_;
+    std::unique_ptr<TSurfFontHost> fontHost_;
+    std::unique_ptr<TGameFontSource> fontSource_;
+    std::unique_ptr<TGameInterfaceHost> interfaceHost_;
+    TQelMethodTable methods_;
+    std::unique_ptr<TQelInterfaceEngine> interface_;
+    std::unique_ptr<IQelEffectSounds> effectSounds_;
+    std::unique_ptr<TQelScreenEffectManager> effects_;
+    std::unique_ptr<TGameTables> tables_;
     std::vector<std::string> earlyLog_;
 
     TScreenTable screens_;
+    std::unique_ptr<TScreenSet> screenSet_;
+    std::optional<TScreenMode> requestedMode_;
+    IScreenTrace* trace_;
+    bool modeEntered_ = false;
     bool displayReady_ = false;
     bool firstActivationDone_ = false;
     bool active_ = true;

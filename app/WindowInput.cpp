@@ -2,13 +2,24 @@
 // window events, and the switch between full screen and window.
 #include "app/QelGameEngine.h"
 
+#include "app/ScreenSet.h"
 #include "foundation/Clock.h"
+#include "foundation/Files.h"
+#include "foundation/QelLog.h"
+#include "foundation/Text.h"
+#include "graphics/SurfEngine.h"
+#include "interface/QelInterfaceEngine.h"
 #include "platform/GameWindow.h"
 #include "platform/KeyCodes.h"
 
 #include <array>
+#include <cstdio>
+
+namespace fs = std::filesystem;
 
 namespace {
+
+constexpr const char* kFrameSurface = "MemorySurface";
 
 // The shell's key commands; a row applies when its modifiers are held (others may be too).
 struct TKeyCommand {
@@ -29,10 +40,39 @@ const std::array kKeyCommands{
                         e.MarkWholeScreen();
                 }},
     TKeyCommand{KeyCode::LetterA + ('E' - 'A'), ShiftState::Ctrl, true,
-                [](TQelGameEngine& e) { e.Deadlines.SplashStartTime = e.FrameTime; }},
-    // Ctrl+P (screenshot), Esc (game menu), and the debug keys of the shop, the
-    // interface reload, the level and the editors join this table with their engines.
+                [](TQelGameEngine& e) { e.Shell.SplashStartTime = e.Shell.FrameTime; }},
+    TKeyCommand{KeyCode::LetterA + ('P' - 'A'), ShiftState::Ctrl, false, [](TQelGameEngine& e) { e.SaveScreenshot(); }},
+    TKeyCommand{KeyCode::LetterA + ('I' - 'A'), ShiftState::Ctrl, true, [](TQelGameEngine& e) { e.ReloadInterface(); }},
+    // Esc and the keys of the levels, the shop and the editors belong to their screens.
 };
+
+constexpr const char* kShotsFolder = "Shots";
+constexpr int kLastShotNumber = 9999;
+
+TQelMouseButton QelButton(TMouseButton button)
+{
+    return button == TMouseButton::Left ? TQelMouseButton::Left : button == TMouseButton::Right ? TQelMouseButton::Right
+                                                                                             : TQelMouseButton::Middle;
+}
+
+TQelMouseEvent QelMouse(TMouseButton button, uint32_t shift, int x, int y)
+{
+    return TQelMouseEvent{QelButton(button), shift, x, y};
+}
+
+// The number of a "ShotNNNN.jpg" file name, or 0.
+int ShotNumber(const std::string& name)
+{
+    if (name.size() != 12 || !name.starts_with("Shot") || !name.ends_with(".jpg"))
+        return 0;
+    int number = 0;
+    for (size_t i = 4; i < 8; ++i) {
+        if (name[i] < '0' || name[i] > '9')
+            return 0;
+        number = number * 10 + (name[i] - '0');
+    }
+    return number;
+}
 
 }  // namespace
 
@@ -83,34 +123,50 @@ void TQelGameEngine::HandleWindowEvent(TWindowEvent event)
 
 void TQelGameEngine::FormMouseDown(TMouseButton button, uint32_t shift, int x, int y)
 {
-    Mouse.X = x;
-    Mouse.Y = y;
-    // The interface engine sees the press first, once it exists.
-    if (IScreen* screen = screens_.Find(ScreenMode))
-        screen->MouseDown(button, shift, x, y);
+    Shell.MouseX = x;
+    Shell.MouseY = y;
+    const TQelMouseEvent event = QelMouse(button, shift, x, y);
+    if (interface_)
+        interface_->MouseDown(event);
+    if (IScreen* screen = screens_.Find(Shell.ScreenMode))
+        screen->MouseDown(event);
 }
 
 void TQelGameEngine::FormMouseUp(TMouseButton button, uint32_t shift, int x, int y)
 {
-    Mouse.X = x;
-    Mouse.Y = y;
-    if (IScreen* screen = screens_.Find(ScreenMode))
-        screen->MouseUp(button, shift, x, y);
+    Shell.MouseX = x;
+    Shell.MouseY = y;
+    const TQelMouseEvent event = QelMouse(button, shift, x, y);
+    if (interface_) {
+        const TQelForm* top = interface_->TopModal();
+        interface_->MouseUp(event);
+        if (screenSet_ && top && top->Name() == "WOptions")
+            screenSet_->Options.MouseUp();
+    }
+    if (IScreen* screen = screens_.Find(Shell.ScreenMode))
+        screen->MouseUp(event);
 }
 
 void TQelGameEngine::FormMouseMove(uint32_t shift, int x, int y)
 {
-    Mouse.X = x;
-    Mouse.Y = y;
-    if (IScreen* screen = screens_.Find(ScreenMode))
-        screen->MouseMove(shift, x, y);
+    Shell.MouseX = x;
+    Shell.MouseY = y;
+    const TQelMouseEvent event = QelMouse(TMouseButton::Left, shift, x, y);
+    if (interface_)
+        interface_->MouseMove(event);
+    if (IScreen* screen = screens_.Find(Shell.ScreenMode))
+        screen->MouseMove(event);
 }
 
-void TQelGameEngine::FormMouseWheel(int /*delta*/, uint32_t /*shift*/, int x, int y)
+void TQelGameEngine::FormMouseWheel(int delta, uint32_t shift, int x, int y)
 {
-    Mouse.X = x;
-    Mouse.Y = y;
-    // The interface engine scrolls grids and trees with the wheel, once it exists.
+    Shell.MouseX = x;
+    Shell.MouseY = y;
+    const TQelWheelEvent event{shift, delta, x, y};
+    if (interface_ && !surfEngine_->Progress)
+        interface_->MouseWheel(event);
+    if (IScreen* screen = screens_.Find(Shell.ScreenMode))
+        screen->MouseWheel(event);
 }
 
 void TQelGameEngine::FormKeyDown(int32_t key, uint32_t shift)
@@ -124,14 +180,58 @@ void TQelGameEngine::FormKeyDown(int32_t key, uint32_t shift)
         command.Run(*this);
         return;
     }
-    if (IScreen* screen = screens_.Find(ScreenMode); screen && screen->KeyDown(key, shift))
+    TQelKeyEvent event{static_cast<uint16_t>(key), shift};
+    if (IScreen* screen = screens_.Find(Shell.ScreenMode); screen && screen->KeyDown(event))
         return;
-    // Otherwise the key goes to the dialog or the interface engine, once they exist.
+    // The interface takes the rest, except while the loading holds the loop.
+    if (interface_ && !surfEngine_->Progress)
+        interface_->KeyDown(event);
 }
 
-void TQelGameEngine::FormKeyPress(char16_t /*key*/)
+void TQelGameEngine::FormKeyPress(char16_t key)
 {
-    // Typed characters go to the interface engine (edits, memos), once it exists.
+    if (interface_ && !surfEngine_->Progress)
+        interface_->KeyPress(key);
+}
+
+void TQelGameEngine::ReloadInterface()
+{
+    // The windows are read again from the data, so a window being laid out can be seen
+    // without restarting; the window on top comes back on top.
+    if (!interface_ || interface_->Dispatching())
+        return;
+    const TQelForm* top = interface_->TopModal();
+    const std::string shown = top ? top->Name() : std::string();
+    LogAndCarryOn(*gameLog_, "Error ReloadInterface", [&] {
+        interface_->Clear();
+        interface_->LoadFromSource(*data_, "Glimmora.li");
+        interface_->RefreshForms();
+        if (!shown.empty())
+            interface_->ShowModal(shown);
+    });
+    MarkWholeScreen();
+}
+
+void TQelGameEngine::SaveScreenshot()
+{
+    // Numbered after the highest shot of any number, so a new shot never replaces an
+    // older one, however many there are.
+    const fs::path folder = UserFolder / kShotsFolder;
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    int highest = 0;
+    for (const std::string& name : ListFolder(folder))
+        highest = std::max(highest, ShotNumber(name));
+    if (highest >= kLastShotNumber) {
+        WriteLog("Error SaveScreenshot: no free shot number in " + folder.string());
+        return;
+    }
+    char name[16];
+    std::snprintf(name, sizeof name, "Shot%04d.jpg", highest + 1);
+    std::vector<uint8_t> jpeg;
+    std::string error;
+    if (!surfEngine_->SaveSurfaceToJpg(kFrameSurface, jpeg) || !WriteFileAtomic(folder / name, jpeg, &error))
+        WriteLog("Error SaveScreenshot " + std::string(name) + (error.empty() ? "" : ": " + error));
 }
 
 void TQelGameEngine::ChangewindowMode()
@@ -146,10 +246,20 @@ void TQelGameEngine::ChangewindowMode()
         if (!SetUpDisplay())
             return;
         // The pictures survive the switch (they live in memory, not on the display): only
-        // a change of depth would load them again. The background of the current screen
-        // is rebuilt here once screens have one.
+        // a change of depth loads them again.
         FormPaint();
     } catch (...) {
         WriteLog("Exception Error in TQelGameEngine.ChangewindowMode.");
+    }
+}
+
+void TQelGameEngine::ChangeDepth()
+{
+    try {
+        if (!SetUpDisplay())
+            return;
+        FormPaint();
+    } catch (...) {
+        WriteLog("Exception Error in TQelGameEngine.ChangeDepth.");
     }
 }

@@ -77,6 +77,12 @@ public:
     TShellRig()
     {
         std::filesystem::create_directories(Program.Path() / "data");
+        // The least the start-up reads without a complaint: the five fonts and an
+        // interface file without windows.
+        for (const char* font : {"QelUnicode", "Artistik", "ArtistikDigits", "ComicSansMS_24", "ComicSansMS_29"})
+            Program.Write(std::string("data/") + font + ".xml",
+                          std::string("<Font Name=\"") + font + "\" Height=\"9\" Metrics=\"32:0:0:0:4\"/>");
+        Program.Write("data/Glimmora.li", "<QelInterface Version=\"1.0\"></QelInterface>");
         Services.Clock = &Clock;
         Services.Display = &Display;
         Services.Window = &Window;

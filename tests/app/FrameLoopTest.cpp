@@ -17,22 +17,24 @@ class TRecordingScreen final : public IScreen {
 public:
     void Tick(int64_t now) override { Calls.push_back("Tick " + std::to_string(now)); }
     void Draw() override { Calls.push_back("Draw"); }
-    void MouseDown(TMouseButton b, uint32_t shift, int x, int y) override
+    void Enter(TScreenMode from) override { Calls.push_back("Enter " + std::string(ScreenModeName(from))); }
+    void Leave(TScreenMode to) override { Calls.push_back("Leave " + std::string(ScreenModeName(to))); }
+    void MouseDown(const TQelMouseEvent& e) override
     {
-        Calls.push_back("Down " + std::to_string(int(b)) + " " + std::to_string(shift) + " " + std::to_string(x) + "," +
-                        std::to_string(y));
+        Calls.push_back("Down " + std::to_string(int(e.Button)) + " " + std::to_string(e.Shift) + " " +
+                        std::to_string(e.X) + "," + std::to_string(e.Y));
     }
-    void MouseUp(TMouseButton, uint32_t, int x, int y) override
+    void MouseUp(const TQelMouseEvent& e) override
     {
-        Calls.push_back("Up " + std::to_string(x) + "," + std::to_string(y));
+        Calls.push_back("Up " + std::to_string(e.X) + "," + std::to_string(e.Y));
     }
-    void MouseMove(uint32_t, int x, int y) override
+    void MouseMove(const TQelMouseEvent& e) override
     {
-        Calls.push_back("Move " + std::to_string(x) + "," + std::to_string(y));
+        Calls.push_back("Move " + std::to_string(e.X) + "," + std::to_string(e.Y));
     }
-    bool KeyDown(int32_t key, uint32_t) override
+    bool KeyDown(const TQelKeyEvent& e) override
     {
-        Calls.push_back("Key " + std::to_string(key));
+        Calls.push_back("Key " + std::to_string(e.Key));
         return true;
     }
     std::vector<std::string> Calls;
@@ -60,8 +62,10 @@ TEST_F(FrameLoop, FirstActivationSetsUpTheDisplayAndStartsTheSplash)
     ASSERT_EQ(rig.Display.Modes.size(), 1u);
     EXPECT_FALSE(rig.Display.Modes[0].FullScreen);
     EXPECT_EQ(rig.Display.Modes[0].Bits, 32);
-    EXPECT_EQ(engine->ScreenMode, TScreenMode::smSplash);
-    EXPECT_EQ(engine->Deadlines.SplashStartTime, rig.Clock.NowMs());
+    EXPECT_EQ(engine->Shell.SplashStartTime, rig.Clock.NowMs());
+    // The loading asks for the splash; it begins with the first frame.
+    engine->AppIdle();
+    EXPECT_EQ(engine->Shell.ScreenMode, TScreenMode::smSplash);
     for (const char* name : {"MemorySurface", "BackGround", "MainBackGround", "MemoryBuferAdd"})
         EXPECT_GE(engine->SurfEngine().IndexOfSurface(name), 0) << name;
     // A second activation sets nothing up again.
@@ -75,7 +79,7 @@ TEST_F(FrameLoop, NoFrameRunsBeforeTheDisplayExists)
     auto idle = other.Start();
     other.Clock.Advance(100);
     idle->AppIdle();
-    EXPECT_EQ(idle->FrameTime, other.Clock.NowMs());
+    EXPECT_EQ(idle->Shell.FrameTime, other.Clock.NowMs());
     EXPECT_EQ(other.Display.Memory.Presents, 0);
     EXPECT_EQ(idle->Stats.FrameCounter, 0);
 }
@@ -106,7 +110,7 @@ TEST_F(FrameLoop, FullRedrawUntilMarksTheScreenEveryFrameTillThen)
 {
     Frame();
     Frame();
-    engine->Deadlines.FullRedrawUntil = rig.Clock.NowMs() + 2 * kStepMs;
+    engine->Shell.FullRedrawUntil = rig.Clock.NowMs() + 2 * kStepMs;
     rig.Display.Memory.Copied.clear();
     Frame();  // marks at FrameTime < deadline; copied from the next frame on
     Frame();
@@ -119,36 +123,43 @@ TEST_F(FrameLoop, FullRedrawUntilMarksTheScreenEveryFrameTillThen)
     EXPECT_TRUE(rig.Display.Memory.Copied.empty());
 }
 
-TEST_F(FrameLoop, LevelCompleteModeAtSwitchesOnTheFirstFrameAfterIt)
+TEST_F(FrameLoop, AScreenChangeIsAppliedAtTheTopOfTheNextFrameTheLastRequestWinning)
 {
-    engine->ScreenMode = TScreenMode::smLevel;
-    engine->Deadlines.LevelCompleteModeAt = rig.Clock.NowMs() + 100;
-    rig.Clock.Advance(100);
-    engine->AppIdle();
-    EXPECT_EQ(engine->ScreenMode, TScreenMode::smLevel) << "not before the time has passed";
-    rig.Clock.Advance(1);
-    engine->AppIdle();
-    EXPECT_EQ(engine->ScreenMode, TScreenMode::smLevelComplete);
-    EXPECT_EQ(engine->Deadlines.LevelCompleteModeAt, 0);
-
-    // A deadline of 0 or less is not set.
-    engine->ScreenMode = TScreenMode::smLevel;
-    engine->Deadlines.LevelCompleteModeAt = -5;
+    TRecordingScreen map, shop;
+    engine->Screens().Set(TScreenMode::smMap, &map);
+    engine->Screens().Set(TScreenMode::smShop, &shop);
     Frame();
-    EXPECT_EQ(engine->ScreenMode, TScreenMode::smLevel);
+    engine->Request(TScreenMode::smShop);
+    engine->Request(TScreenMode::smMap);
+    EXPECT_EQ(engine->Shell.ScreenMode, TScreenMode::smSplash) << "the frame that asked ends in its mode";
+    Frame();
+    EXPECT_EQ(engine->Shell.ScreenMode, TScreenMode::smMap);
+    EXPECT_EQ(map.Calls, (std::vector<std::string>{"Enter smSplash", "Tick " + std::to_string(rig.Clock.NowMs()), "Draw"}));
+    EXPECT_TRUE(shop.Calls.empty());
+
+    map.Calls.clear();
+    engine->Request(TScreenMode::smMap);
+    Frame();
+    EXPECT_EQ(map.Calls.size(), 2u) << "asking for the current mode enters nothing";
+
+    map.Calls.clear();
+    engine->Request(TScreenMode::smShop);
+    Frame();
+    EXPECT_EQ(map.Calls, (std::vector<std::string>{"Leave smShop"}));
+    EXPECT_EQ(shop.Calls.front(), "Enter smMap");
 }
 
 TEST_F(FrameLoop, DelayedLabelsLeaveTheListOnceTheirTimeHasPassed)
 {
     const int64_t now = rig.Clock.NowMs();
-    engine->DelayedLabels = {{"WGame_LFirst", now + 10}, {"WGame_LSecond", now + 50}, {"WGame_LThird", now + 5}};
+    engine->Shell.DelayedLabels = {{"WGame_LFirst", now + 10}, {"WGame_LSecond", now + 50}, {"WGame_LThird", now + 5}};
     Frame();
-    ASSERT_EQ(engine->DelayedLabels.size(), 1u);
-    EXPECT_EQ(engine->DelayedLabels[0].Name, "WGame_LSecond");
+    ASSERT_EQ(engine->Shell.DelayedLabels.size(), 1u);
+    EXPECT_EQ(engine->Shell.DelayedLabels[0].Name, "WGame_LSecond");
     Frame();
     Frame();
     Frame();
-    EXPECT_TRUE(engine->DelayedLabels.empty());
+    EXPECT_TRUE(engine->Shell.DelayedLabels.empty());
 }
 
 TEST_F(FrameLoop, ScreensGetTheFramesAndInputOfTheirModesOnly)
@@ -158,8 +169,9 @@ TEST_F(FrameLoop, ScreensGetTheFramesAndInputOfTheirModesOnly)
     Frame();
     EXPECT_TRUE(map.Calls.empty());
 
-    engine->ScreenMode = TScreenMode::smMap;
+    engine->Request(TScreenMode::smMap);
     Frame();
+    map.Calls.erase(map.Calls.begin());  // its Enter
     EXPECT_EQ(map.Calls, (std::vector<std::string>{"Tick " + std::to_string(rig.Clock.NowMs()), "Draw"}));
 
     map.Calls.clear();
@@ -180,20 +192,20 @@ TEST_F(FrameLoop, ScreensGetTheFramesAndInputOfTheirModesOnly)
     key.Key = KeyCode::Esc;
     engine->HandleInput(key);
     EXPECT_EQ(map.Calls, (std::vector<std::string>{"Down 1 16 40,50", "Move 41,52", "Key 27"}));
-    EXPECT_EQ(engine->Mouse.X, 41);
-    EXPECT_EQ(engine->Mouse.Y, 52);
+    EXPECT_EQ(engine->Shell.MouseX, 41);
+    EXPECT_EQ(engine->Shell.MouseY, 52);
     Frame();
-    EXPECT_EQ(engine->Mouse.PrevX, 41) << "the frame takes the position over as the previous one";
+    EXPECT_EQ(engine->PrevMouseX, 41) << "the frame takes the position over as the previous one";
 
-    engine->ScreenMode = TScreenMode::smDialog;
+    engine->Request(TScreenMode::smDialog);
     map.Calls.clear();
     Frame();
     EXPECT_EQ(map.Calls.size(), 2u) << "one screen serves two modes";
-    engine->ScreenMode = TScreenMode::smShop;
+    engine->Request(TScreenMode::smShop);
     map.Calls.clear();
     Frame();
     engine->HandleInput(down);
-    EXPECT_TRUE(map.Calls.empty());
+    EXPECT_EQ(map.Calls, (std::vector<std::string>{"Leave smShop"}));
 }
 
 TEST_F(FrameLoop, FramesPerSecondAreCountedOverEachSecond)

@@ -6,7 +6,9 @@
 
 #include <sys/wait.h>
 
+#include <algorithm>
 #include <cstdlib>
+#include <sstream>
 
 namespace {
 
@@ -73,7 +75,113 @@ TEST(HeadlessRun, PlaysAnInputScriptAndSavesTheFrame)
     // Full screen and back: the options end where they started.
     EXPECT_NE(scratch.Read("user/options.cfg").find("FullScreenMode=0\r\n"), std::string::npos);
     // The fixed step stamps the log lines of the start-up at the same time, every run.
-    EXPECT_NE(scratch.Read("user/Glimmora.log").find("{0:0:0} Qel Interface Loaded Ok..."), std::string::npos);
+    EXPECT_NE(scratch.Read("user/Glimmora.log").find("{0:0:0} Qel Font Loaded Ok..."), std::string::npos);
+}
+
+// The lines of a trace file of one kind, "<frame> <kind> <detail>", as their details.
+std::vector<std::string> TraceDetails(const std::string& trace, const std::string& kind)
+{
+    std::vector<std::string> details;
+    std::istringstream lines(trace);
+    for (std::string line; std::getline(lines, line);) {
+        const size_t first = line.find(' ');
+        if (first == std::string::npos)
+            continue;
+        const size_t second = line.find(' ', first + 1);
+        if (line.substr(first + 1, second - first - 1) == kind)
+            details.push_back(second == std::string::npos ? "" : line.substr(second + 1));
+    }
+    return details;
+}
+
+std::string ToLf(std::string text)
+{
+    std::string out;
+    for (char ch : text)
+        if (ch != '\r')
+            out += ch;
+    return out;
+}
+
+std::string FixedRun(const TTempFolder& scratch, int frames)
+{
+    return "--headless --uncapped --fixed-step 16 --seed 3 --frames " + std::to_string(frames) + " --user-dir '" +
+           (scratch.Path() / "user").string() + "' --trace '" + (scratch.Path() / "trace.txt").string() + "'";
+}
+
+TEST(HeadlessRun, ANewPlayerSeesTheLoadingTheSplashAndTheTitle)
+{
+    TTempFolder scratch;
+    TRun run = RunProgram(FixedRun(scratch, 600) + " --screenshot '" + (scratch.Path() / "title.png").string() + "'",
+                          scratch);
+    ASSERT_EQ(run.Status, 0) << run.Output;
+    const std::string trace = ToLf(scratch.Read("trace.txt"));
+    // Progress rises to 100 while the game loads, before the first frame.
+    std::vector<int> progress;
+    for (const std::string& value : TraceDetails(trace, "progress"))
+        progress.push_back(std::stoi(value));
+    ASSERT_FALSE(progress.empty()) << trace;
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end())) << trace;
+    EXPECT_EQ(progress.back(), 100);
+    EXPECT_EQ(TraceDetails(trace, "mode"), (std::vector<std::string>{"smSplash", "smTitle"})) << trace;
+    const size_t splash = trace.find(" mode smSplash\n");
+    EXPECT_GT(splash, trace.rfind(" progress ")) << "the splash follows the loading";
+    EXPECT_NE(trace.find(" show WTitle\n", splash), std::string::npos) << trace;
+    EXPECT_NE(trace.find(" music "), std::string::npos) << "the title has its music";
+    EXPECT_TRUE(trace.ends_with(" end smTitle - 0 0 0\n")) << trace;
+    EXPECT_TRUE(scratch.Read("title.png").starts_with("\x89PNG"));
+    const std::string log = scratch.Read("user/Glimmora.log");
+    EXPECT_EQ(log.find("Error"), std::string::npos) << log;
+    EXPECT_EQ(log.find("xception"), std::string::npos) << log;
+
+    // The same run traces the same lines.
+    TTempFolder again;
+    ASSERT_EQ(RunProgram(FixedRun(again, 600), again).Status, 0);
+    EXPECT_EQ(ToLf(again.Read("trace.txt")), trace);
+}
+
+TEST(HeadlessRun, TheOptionsWindowSavesTheMusicVolumeAndCtrlPNumbersShots)
+{
+    TTempFolder scratch;
+    std::filesystem::create_directories(scratch.Path() / "user" / "Shots");
+    scratch.Write("user/Shots/Shot0100.jpg", "an older shot");
+    // Music at full volume: the slider's thumb is at its right end, so a press on the
+    // slider's middle falls on the track left of it.
+    scratch.Write("user/options.cfg", "[Options]\r\nMusicVolume=100\r\nVersion=1.38\r\n");
+    scratch.Write("script.txt", "+1 wait WTitle_BOptions\n"
+                                "+2 click WTitle_BOptions\n"
+                                "+2 wait WOptions_SMusicVolume\n"
+                                "+2 click WOptions_SMusicVolume\n"
+                                "+3 click WOptions_BOk\n"
+                                "+3 key ctrl+P\n"
+                                "+2 key ctrl+P\n");
+    TRun run = RunProgram(FixedRun(scratch, 900) + " --input '" + (scratch.Path() / "script.txt").string() + "'",
+                          scratch);
+    ASSERT_EQ(run.Status, 0) << run.Output;
+    const std::string trace = ToLf(scratch.Read("trace.txt"));
+    const auto execs = TraceDetails(trace, "exec");
+    for (const char* handler : {"WTitle_BOptions_MouseUp", "WOptions_SMusicVolume_Change", "WOptions_BOk_MouseUp"})
+        EXPECT_NE(std::find(execs.begin(), execs.end(), handler), execs.end()) << handler << "\n" << trace;
+    EXPECT_NE(trace.find(" save options.cfg\n", trace.find(" exec WOptions_BOk_MouseUp\n")), std::string::npos)
+        << trace;
+    // A press on the track left of the thumb lowers the volume by a page.
+    const std::string options = scratch.Read("user/options.cfg");
+    EXPECT_NE(options.find("MusicVolume=90\r\n"), std::string::npos) << options;
+    EXPECT_TRUE(scratch.Read("user/Shots/Shot0101.jpg").starts_with("\xFF\xD8"));
+    EXPECT_TRUE(scratch.Read("user/Shots/Shot0102.jpg").starts_with("\xFF\xD8"));
+    EXPECT_EQ(scratch.Read("user/Shots/Shot0100.jpg"), "an older shot");
+}
+
+TEST(HeadlessRun, AScriptThatClicksAHiddenWidgetStopsWithStatusThree)
+{
+    TTempFolder scratch;
+    scratch.Write("script.txt", "# the quit question is not open\n3 click WQuit_BOk\n");
+    TRun run = RunProgram(FixedRun(scratch, 50) + " --input '" + (scratch.Path() / "script.txt").string() + "'",
+                          scratch);
+    EXPECT_EQ(run.Status, 3);
+    EXPECT_NE(run.Output.find("script.txt: line 2: cannot click the hidden widget WQuit_BOk at frame 3"),
+              std::string::npos)
+        << run.Output;
 }
 
 TEST(HeadlessRun, StopsOnAMalformedInputLineWithItsNumber)

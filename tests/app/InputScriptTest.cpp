@@ -6,14 +6,73 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
+
 namespace {
 
-std::vector<TScriptedInput> Parse(const std::string& text)
+struct TFlatEvent {
+    int64_t Frame;
+    TInputEvent Event;
+};
+
+// Every event of the input lines, with its line's frame.
+std::vector<TFlatEvent> Parse(const std::string& text)
 {
-    std::vector<TScriptedInput> events;
+    std::vector<TScriptedInput> lines;
     TInputScriptError error;
-    EXPECT_TRUE(ParseInputScript(text, events, error)) << "line " << error.Line << ": " << error.Message;
+    EXPECT_TRUE(ParseInputScript(text, lines, error)) << "line " << error.Line << ": " << error.Message;
+    std::vector<TFlatEvent> events;
+    for (const TScriptedInput& line : lines)
+        for (const TInputEvent& e : line.Events)
+            events.push_back({line.Frame, e});
     return events;
+}
+
+// Widgets that become visible at a chosen frame.
+class TFakeWidgets final : public IWidgetLocator {
+public:
+    std::optional<TPoint> VisibleWidgetCentre(const std::string& name) const override
+    {
+        auto it = VisibleFrom.find(name);
+        if (it == VisibleFrom.end() || Frame < it->second)
+            return std::nullopt;
+        return TPoint{100, 200};
+    }
+    std::map<std::string, int64_t> VisibleFrom;
+    int64_t Frame = 0;
+};
+
+struct TPlayed {
+    int64_t Frame;
+    std::string What;
+};
+
+// Plays the script frame by frame to the given frame, or to its first failure.
+std::vector<TPlayed> Play(const std::string& text, TFakeWidgets& widgets, int64_t lastFrame, std::string& failure)
+{
+    std::vector<TScriptedInput> lines;
+    TInputScriptError error;
+    EXPECT_TRUE(ParseInputScript(text, lines, error)) << error.Message;
+    TInputScriptPlayer player(lines, &widgets);
+    std::vector<TPlayed> played;
+    std::vector<TInputEvent> events;
+    for (int64_t frame = 0; frame <= lastFrame; ++frame) {
+        widgets.Frame = frame;
+        if (!player.EventsFor(frame, events, failure))
+            break;
+        for (const TInputEvent& e : events) {
+            std::string what = e.Kind == TInputKind::KeyDown     ? KeyName(e.Key)
+                               : e.Kind == TInputKind::MouseDown ? "down"
+                               : e.Kind == TInputKind::MouseUp   ? "up"
+                               : e.Kind == TInputKind::MouseMove ? "move"
+                                                                 : "other";
+            if (e.Kind != TInputKind::KeyDown && e.Kind != TInputKind::KeyPress)
+                what += " " + std::to_string(e.X) + "," + std::to_string(e.Y);
+            if (e.Kind != TInputKind::KeyPress)
+                played.push_back({frame, what});
+        }
+    }
+    return played;
 }
 
 TEST(InputScript, EveryLineFormBecomesTheEventsTheWindowWouldSend)
@@ -67,20 +126,52 @@ TEST(InputScript, EveryLineFormBecomesTheEventsTheWindowWouldSend)
     EXPECT_EQ(events[12].Event.Char, u' ');
 }
 
-TEST(InputScript, EventsPlayByFrameThenByLine)
+TEST(InputScript, LinesPlayInTheirOrderRelativeFramesCountFromThePreviousLine)
 {
-    auto events = Parse("5 key A\n2 key B\n5 key C\n0 key D\n");
-    std::string order;
-    for (const auto& e : events)
-        order += KeyName(e.Event.Key);
-    EXPECT_EQ(order, "DBAC");
+    TFakeWidgets widgets;
+    std::string failure;
+    auto played = Play("5 key A\n+2 key B\n2 key C\n+0 key D\n+3 key E\n", widgets, 20, failure);
+    const std::vector<std::pair<int64_t, std::string>> expected{{5, "A"}, {7, "B"}, {7, "C"}, {7, "D"}, {10, "E"}};
+    ASSERT_EQ(played.size(), expected.size()) << failure;
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(played[i].Frame, expected[i].first) << i;
+        EXPECT_EQ(played[i].What, expected[i].second) << i;
+    }
+}
 
-    TInputScriptPlayer player(events);
-    EXPECT_EQ(player.EventsFor(0).size(), 1u);
-    EXPECT_EQ(player.EventsFor(1).size(), 0u);
-    EXPECT_EQ(player.EventsFor(4).size(), 1u);
-    EXPECT_EQ(player.EventsFor(9).size(), 2u);
-    EXPECT_TRUE(player.Finished());
+TEST(InputScript, WaitHoldsTheScriptAndClickPressesTheWidgetCentre)
+{
+    TFakeWidgets widgets;
+    widgets.VisibleFrom = {{"WTitle_BOptions", 40}};
+    std::string failure;
+    auto played = Play("3 wait WTitle_BOptions\n+2 click WTitle_BOptions\n+1 key X\n", widgets, 60, failure);
+    EXPECT_TRUE(failure.empty()) << failure;
+    const std::vector<std::pair<int64_t, std::string>> expected{
+        {42, "move 100,200"}, {42, "down 100,200"}, {43, "up 100,200"}, {43, "X"}};
+    ASSERT_EQ(played.size(), expected.size());
+    for (size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(played[i].Frame, expected[i].first) << i;
+        EXPECT_EQ(played[i].What, expected[i].second) << i;
+    }
+}
+
+TEST(InputScript, AHiddenClickOrAWaitThatNeverEndsStopsTheRunNamingLineWidgetAndFrame)
+{
+    struct Row {
+        const char* Text;
+        int64_t Frames;
+        const char* Says;
+    };
+    const Row rows[] = {
+        {"# nothing shows it\n4 click WQuit_BOk\n", 10, "line 2: cannot click the hidden widget WQuit_BOk at frame 4"},
+        {"1 wait WNever\n", kLongestWaitFrames + 5, "line 1: waited 20000 frames for WNever at frame 20002"},
+    };
+    for (const Row& row : rows) {
+        TFakeWidgets widgets;
+        std::string failure;
+        Play(row.Text, widgets, row.Frames, failure);
+        EXPECT_EQ(failure, row.Says) << row.Text;
+    }
 }
 
 TEST(InputScript, MalformedLinesAreReportedWithTheirNumbers)
@@ -94,7 +185,10 @@ TEST(InputScript, MalformedLinesAreReportedWithTheirNumbers)
         {"1 mouse 10 20\nfoo\n", 2, "frame"},
         {"x mouse 1 2\n", 1, "frame number"},
         {"-1 mouse 1 2\n", 1, "frame number"},
-        {"+3 mouse 1 2\n", 1, "frame number"},
+        {"+ mouse 1 2\n", 1, "frame number"},
+        {"+-3 mouse 1 2\n", 1, "frame number"},
+        {"1 click\n", 1, "click WIDGET"},
+        {"1 wait WA WB\n", 1, "wait WIDGET"},
         {"1 jump 1 2\n", 1, "unknown event"},
         {"1 mouse 1\n", 1, "X Y"},
         {"1 down 800 10\n", 1, "800 x 600"},

@@ -1,5 +1,5 @@
 // Names of the screen modes, for logs and tests.
-#include "app/ScreenMode.h"
+#include "screens/ScreenMode.h"
 
 #include <array>
 

@@ -1,0 +1,128 @@
+// The title screen's handlers and hover effects.
+#include "screens/TitleScreen.h"
+
+#include "effects/QelScreenEffects.h"
+#include "foundation/QelLog.h"
+#include "foundation/Text.h"
+#include "graphics/SurfEngine.h"
+#include "interface/QelInterfaceEngine.h"
+
+#include <cctype>
+
+namespace {
+
+constexpr const char* kTitleWindow = "WTitle";
+constexpr const char* kTitlePicture = "Title.jpg";
+constexpr const char* kTitleAir = "efBP4-2.xml";
+
+// The four main buttons glow while the pointer rests on them and fade when it leaves.
+struct THoverRow {
+    const char* Button;
+    const char* Hover;
+    const char* FadeOut;
+};
+constexpr std::array<THoverRow, 4> kHoverTable{{
+    {"WTitle_BHighScores", "efOnHighscore", "efOnHighscoreDead"},
+    {"WTitle_BOptions", "efOnOptions", "efOnOptionsDead"},
+    {"WTitle_BQuit", "efOnQuit", "efOnQuitDead"},
+    {"WTitle_BPlay", "efOnStartGame", "efOnStartGameDead"},
+}};
+
+constexpr std::array<TScreenMethod<TTitleScreen>, 10> kMethods{{
+    {"WTitle_BPlay_MouseUp", &TTitleScreen::WTitle_BPlay_MouseUp},
+    {"WTitle_BInstructions_MouseUp", &TTitleScreen::WTitle_BInstructions_MouseUp},
+    {"WTitle_BEdit_MouseUp", &TTitleScreen::WTitle_BEdit_MouseUp},
+    {"WTitle_BQuit_MouseUp", &TTitleScreen::WTitle_BQuit_MouseUp},
+    {"WTitle_BPlayLevel_MouseUp", &TTitleScreen::WTitle_BPlayLevel_MouseUp},
+    {"WTitle_BOptions_MouseUp", &TTitleScreen::WTitle_BOptions_MouseUp},
+    {"WTitle_BHighScores_MouseUp", &TTitleScreen::WTitle_BHighScores_MouseUp},
+    {"WTitle_BChangePlayer_MouseUp", &TTitleScreen::WTitle_BChangePlayer_MouseUp},
+    {"WQuit_BOk_MouseUp", &TTitleScreen::WQuit_BOk_MouseUp},
+    {"WQuit_BQuit_MouseUp", &TTitleScreen::WQuit_BQuit_MouseUp},
+}};
+
+// The effect file of a stem in the interface's language: English has the plain name.
+std::string EffectFile(const std::string& language, const char* stem)
+{
+    std::string upper = language;
+    for (char& ch : upper)
+        ch = static_cast<char>(std::toupper(static_cast<unsigned char>(ch)));
+    return std::string(stem) + (upper == "ENU" ? ".xml" : "_TB.xml");
+}
+
+}  // namespace
+
+void GoInTitle(TScreenContext& c)
+{
+    try {
+        c.Switch.Request(TScreenMode::smTitle);
+        c.Interface.HideModalList();
+        c.Interface.ShowModal(kTitleWindow);
+        if (c.Surfaces.IndexOfSurface(kTitlePicture) >= 0)
+            c.Surfaces.DrawSurface(kTitlePicture, "BackGround", 0, 0);
+        if (c.Effects.Main.IndexOf(kTitleAir) < 0) {
+            TQelEffectParams air;
+            air.File = kTitleAir;
+            c.Effects.CreateQelEffectFromFile(c.Effects.Main, kTitleAir, air);
+        }
+        c.Commands.MarkWholeScreen();
+    } catch (...) {
+        c.Log.WriteLog("Error GoInTitle");
+    }
+}
+
+TTitleScreen::TTitleScreen(TScreenContext& context, TOptionsWindow& options)
+    : c_(context), options_(options), methods_(context.Methods, *this, std::span<const TScreenMethod<TTitleScreen>>(kMethods))
+{
+}
+
+void TTitleScreen::Tick(int64_t /*now*/)
+{
+    TickHover();
+}
+
+void TTitleScreen::TickHover()
+{
+    const TQelForm* top = c_.Interface.TopModal();
+    if (!top || top->Name() != kTitleWindow)
+        return;
+    for (const THoverRow& row : kHoverTable) {
+        const auto* button = dynamic_cast<const TQelInterfaceObject*>(c_.Interface.GetObjectByName(row.Button));
+        if (!button)
+            continue;
+        const TRect r = button->ScreenRect();
+        const bool under = button->Visible() && c_.Shell.MouseX >= r.Left && c_.Shell.MouseX < r.Right &&
+                           c_.Shell.MouseY >= r.Top && c_.Shell.MouseY < r.Bottom;
+        const std::string hover = EffectFile(c_.Shell.Language, row.Hover);
+        const bool running = c_.Effects.Main.IndexOf(hover) >= 0;
+        if (under && !running) {
+            TQelEffectParams params;
+            params.File = hover;
+            c_.Effects.CreateQelEffectFromFile(c_.Effects.Main, hover, params);
+        } else if (!under && running) {
+            c_.Effects.DeleteAllScreenEffectByName(c_.Effects.Main, hover);
+            const std::string fade = EffectFile(c_.Shell.Language, row.FadeOut);
+            TQelEffectParams params;
+            params.File = fade;
+            c_.Effects.CreateQelEffectFromFile(c_.Effects.Main, fade, params);
+        }
+    }
+}
+
+void TTitleScreen::NotAvailableYet(const char* handler)
+{
+    // The screens behind these buttons come with their own work; until then the title
+    // stays and says so in the log.
+    c_.Log.WriteLog(std::string(handler) + ": not available yet");
+}
+
+void TTitleScreen::WTitle_BPlay_MouseUp() { NotAvailableYet("WTitle_BPlay_MouseUp"); }
+void TTitleScreen::WTitle_BInstructions_MouseUp() { NotAvailableYet("WTitle_BInstructions_MouseUp"); }
+void TTitleScreen::WTitle_BEdit_MouseUp() { NotAvailableYet("WTitle_BEdit_MouseUp"); }
+void TTitleScreen::WTitle_BQuit_MouseUp() { c_.Commands.Quit(); }
+void TTitleScreen::WTitle_BPlayLevel_MouseUp() {}
+void TTitleScreen::WTitle_BOptions_MouseUp() { options_.Open(); }
+void TTitleScreen::WTitle_BHighScores_MouseUp() { NotAvailableYet("WTitle_BHighScores_MouseUp"); }
+void TTitleScreen::WTitle_BChangePlayer_MouseUp() { NotAvailableYet("WTitle_BChangePlayer_MouseUp"); }
+void TTitleScreen::WQuit_BOk_MouseUp() { c_.Commands.Quit(); }
+void TTitleScreen::WQuit_BQuit_MouseUp() { NotAvailableYet("WQuit_BQuit_MouseUp"); }

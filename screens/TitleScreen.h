@@ -1,0 +1,41 @@
+// The title screen "WTitle": its buttons, the glow that follows the pointer over the four
+// main buttons, and the quit question "WQuit".
+#pragma once
+
+#include "screens/OptionsWindow.h"
+#include "screens/Screen.h"
+#include "screens/ScreenContext.h"
+#include "screens/ScreenMethods.h"
+
+#include <array>
+#include <cstdint>
+
+// Shows the title: the interface is reset to "WTitle" over "Title.jpg", the title's air
+// effect runs, and smTitle follows.
+void GoInTitle(TScreenContext& context);
+
+class TTitleScreen final : public IScreen {
+public:
+    TTitleScreen(TScreenContext& context, TOptionsWindow& options);
+
+    void Tick(int64_t now) override;
+
+    void WTitle_BPlay_MouseUp();
+    void WTitle_BInstructions_MouseUp();
+    void WTitle_BEdit_MouseUp();
+    void WTitle_BQuit_MouseUp();
+    void WTitle_BPlayLevel_MouseUp();
+    void WTitle_BOptions_MouseUp();
+    void WTitle_BHighScores_MouseUp();
+    void WTitle_BChangePlayer_MouseUp();
+    void WQuit_BOk_MouseUp();
+    void WQuit_BQuit_MouseUp();
+
+private:
+    void TickHover();
+    void NotAvailableYet(const char* handler);
+
+    TScreenContext& c_;
+    TOptionsWindow& options_;
+    TScreenMethods methods_;
+};
