@@ -44,7 +44,7 @@ fuzz: setup
 	./scripts/run-fuzzers $(FUZZ_BUILD)/fuzz $(FUZZ_SECONDS)
 
 bench: setup
-	cmake -S . -B $(BENCH_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DGLIM_BENCH=ON -DGLIM_CONTENT=OFF
+	cmake -S . -B $(BENCH_BUILD) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release -DGLIM_BENCH=ON
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target benchmarks
 	mkdir -p $(BUILD)
 	$(BENCH_BUILD)/bench/glimmora-bench --benchmark_out=$(BUILD)/bench.json --benchmark_out_format=json
