@@ -14,7 +14,6 @@ namespace {
 
 constexpr uint8_t kRedrawMark = 2;  // marked cells are drawn in this frame and the next
 
-enum TOutputMode : int32_t { omBlended = 0, omAdditive = 1, omShader = 2, omBlendedReal = 10 };
 
 uint8_t ClampByte(int64_t v) { return static_cast<uint8_t>(std::clamp<int64_t>(v, 0, 255)); }
 

@@ -16,12 +16,14 @@ class TSurfEngine;
 
 // The scratch layer of additive and shader effects.
 inline constexpr const char* kEffectLayer = "MemoryBuferAdd";
+// The whole 800 x 600 frame as a clip, right and bottom being the last column and row drawn.
+inline constexpr TRect kWholeFrameClip{0, 0, 799, 599};
 
 struct TQelFXDrawParams {
     int32_t OffsetX = 0;
     int32_t OffsetY = 0;
     // Right and bottom are the last columns and rows drawn.
-    TRect Clip {0, 0, 799, 599};
+    TRect Clip = kWholeFrameClip;
     // Scales every particle's opacity when not 255 (interface effects).
     uint8_t Opacity = 255;
     // A tint other than 0 replaces every particle's colour and tint.

@@ -18,6 +18,11 @@
 #include <string_view>
 #include <vector>
 
+// How a particle system reaches the frame: blended by its alpha, added through the scratch
+// layer, through a shader (whose picture is the shader's, never loaded as a surface), or
+// blended with real-valued opacity.
+enum TOutputMode : int32_t { omBlended = 0, omAdditive = 1, omShader = 2, omBlendedReal = 10 };
+
 class TMemoryStream;
 class TQelParticleEffect;
 class TQelParticleSystem;
@@ -146,7 +151,7 @@ public:
     uint32_t MaxLifetime = 0;
     int32_t FrameCount = 0;
     std::string Resource;
-    int32_t OutputMode = 0;  // 0 or 10 blended, 1 additive, 2 shader
+    int32_t OutputMode = 0;  // a TOutputMode
 
     uint32_t LastThrow = 0;
     uint32_t LastBurstEnd = 0;

@@ -122,7 +122,7 @@ TPartEffect* TQelScreenEffectManager::CreateBallisticMoveEffect(const TQelFlight
 void TQelScreenEffectManager::StartLevelCompleteEffects(int64_t now)
 {
     if (Grid)
-        Grid->FillRedrawGrid(0, 0, 799, 599, 2);
+        Grid->FillRedrawGrid(kWholeFrameClip, 2);
     struct {
         const char* File;
         int64_t Delay;

@@ -163,7 +163,7 @@ void TQelScreenEffectManager::LoadEffectResources(const TQelParticleEffect& effe
 {
     for (int i = 0; i < effect.SystemCount(); ++i) {
         const TQelParticleSystem& system = *effect.System(i);
-        if (!system.Resource.empty() && system.OutputMode != 2 && !surfaces_.FindSurface(system.Resource))
+        if (!system.Resource.empty() && system.OutputMode != omShader && !surfaces_.FindSurface(system.Resource))
             surfaces_.LoadSurfFromFileOrFileFolder(data_, system.Resource);
     }
 }
@@ -204,7 +204,7 @@ TPartEffect* TQelScreenEffectManager::CreateQelEffectFromFile(
     made->X = params.X;
     made->Y = params.Y;
     made->Script = params.Script;
-    made->Clip = params.Clip.value_or(TRect {0, 0, 799, 599});
+    made->Clip = params.Clip.value_or(kWholeFrameClip);
     made->Running = params.Running;
     made->RepeatInterval = params.RepeatInterval;
     made->Color = params.Color;

@@ -49,7 +49,7 @@ struct TPartEffect {
     std::string Script;       // given to the effect's function "FPath"
     int64_t EndTime = -1;     // > 0: the game time at which the effect ends
     std::unique_ptr<TQelParticleEffect> Effect;
-    TRect Clip {0, 0, 799, 599};  // right and bottom are the last drawn column and row
+    TRect Clip = kWholeFrameClip;
     bool IsText = false;
     int32_t Font = -1;        // index in the font engine, for text effects
     int32_t Color = -1;       // text colour; -1 = each particle's Color

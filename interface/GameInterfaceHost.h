@@ -37,7 +37,7 @@ public:
               uint8_t opacity, const TRect* source) override;
     // The bump layer is never made, so nothing shows.
     void DrawBumpMap(const std::string&, const std::string&, int32_t, int32_t) override {}
-    // Filled whatever the flag says, as the game always did.
+    // Always filled, whatever the flag says: the game's windows rely on filled rectangles.
     void DrawRect(const std::string& target, const TRect& rect, int32_t colour, uint8_t opacity, bool fill) override;
     void ExtDraw(const std::string& picture, std::span<const TQelGlyphRect> glyphs) override;
     void DrawColoredAlpha(const std::string& picture, const std::string& second, int32_t x, int32_t y,
