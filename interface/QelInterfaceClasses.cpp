@@ -1,8 +1,10 @@
 // Registration of the creatable widget classes.
 #include "interface/QelInterfaceClasses.h"
 
+#include "interface/QelEdit.h"
 #include "interface/QelEffectLabel.h"
 #include "interface/QelHint.h"
+#include "interface/QelMemo.h"
 #include "interface/QelRichLabel.h"
 
 void RegisterInterfaceClasses(TQelClassReg& classes)
@@ -20,4 +22,6 @@ void RegisterInterfaceClasses(TQelClassReg& classes)
     classes.Register<TQelFigure>("TQelFigure");
     classes.Register<TQelMoving>("TQelMoving");
     classes.Register<TQelEffect>("TQelEffect");
+    classes.Register<TQelEdit>("TQelEdit");
+    classes.Register<TQelMemo>("TQelMemo");
 }
