@@ -3,9 +3,11 @@
 
 #include "interface/QelEdit.h"
 #include "interface/QelEffectLabel.h"
+#include "interface/QelGrid.h"
 #include "interface/QelHint.h"
 #include "interface/QelMemo.h"
 #include "interface/QelRichLabel.h"
+#include "interface/QelTree.h"
 
 void RegisterInterfaceClasses(TQelClassReg& classes)
 {
@@ -24,4 +26,6 @@ void RegisterInterfaceClasses(TQelClassReg& classes)
     classes.Register<TQelEffect>("TQelEffect");
     classes.Register<TQelEdit>("TQelEdit");
     classes.Register<TQelMemo>("TQelMemo");
+    classes.Register<TQelGrid>("TQelGrid");
+    classes.Register<TQelTree>("TQelTree");
 }
