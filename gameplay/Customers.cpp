@@ -277,7 +277,8 @@ bool AddPerson(tLevel& level, TLevelGame& game, int32_t castIndex, int64_t now)
 void TickPersonTimer(tLevel& level, TLevelGame& game, int64_t now)
 {
     try {
-        TickPersons(level, game, now);
+        if (!level.Play.Flow.Paused)  // their times move on when the level resumes
+            TickPersons(level, game, now);
     } catch (const std::exception&) {
         level.WriteLog("Error TLevel.TickPersonTimer");
     }

@@ -32,7 +32,8 @@ int32_t AllowedPersons(const tLevel& level, const TLevelGame& game);
 // no piece type left to order).
 bool AddPerson(tLevel& level, TLevelGame& game, int32_t castIndex, int64_t now);
 
-// One step of every customer, each frame while the level is played.
+// One step of every customer, each frame while the level is played (not while it is
+// paused).
 void TickPersonTimer(tLevel& level, TLevelGame& game, int64_t now);
 
 // The drawing order (by place y) and the serving order (least patience first).

@@ -213,7 +213,6 @@ void RunLevelSteps(tLevel& level, TLevelGame& game)
 
     if (!demo) {
         const std::string currency = game.Currency();
-        SetCaption(windows, "WGame_TFStandart_LTimeValue", FormatMinutes(level.Times.TimeLeft));
         SetVisible(windows, "WGame_TFStandart_LGoal", true);
         SetVisible(windows, "WGame_TFStandart_LExGoal", false);
         ISoundEvents& sounds = level.Sounds();
@@ -231,6 +230,7 @@ void RunLevelSteps(tLevel& level, TLevelGame& game)
         const bool firstOfGame = level.Episod == 0 && level.LevelIndex == 0;
         if (IsStandardLevel(level) && !firstOfGame)
             SetAdaptiveTime(level, game);
+        SetCaption(windows, "WGame_TFStandart_LTimeValue", FormatMinutes(level.Times.TimeLeft));
     }
 
     flow.Phase = TLevelPhase::Running;
@@ -288,8 +288,10 @@ void ShowScore(tLevel& level, TLevelGame& game, int64_t now)
         flow.ExGoalReached = true;
         level.Effects().CreateEffect(TEffectList::Screen, "efExGoal.xml", 0, 0);
         level.Sounds().AddSoundEffect("ExGoal");
+        // Once the time is up the day only waits for its last customers; more time then
+        // would bring new ones and the alarms back.
         const int64_t elapsed = now - level.Times.LevelStart;
-        if (elapsed > kExGoalTimeLeft)
+        if (elapsed > kExGoalTimeLeft && elapsed < level.Times.LevelTime)
             level.Times.LevelTime = static_cast<int32_t>(std::min<int64_t>(elapsed + kExGoalTimeLeft, INT32_MAX));
     }
     queue.erase(queue.begin());
@@ -404,6 +406,12 @@ void TickGameTimer(tLevel& level, TLevelGame& game, const TLevelFrame& frame)
         TLevelFlow& flow = level.Play.Flow;
         if (flow.Phase != TLevelPhase::Running)
             return;
+        // A paused level's times move on when it resumes; until then only the belt's own
+        // frame runs (its mode says whether anything moves).
+        if (flow.Paused) {
+            TickFishes(level, frame);
+            return;
+        }
         if (flow.UnlockShowAt > 0 && flow.UnlockShowAt <= now) {
             flow.UnlockShowAt = 0;
             game.TheHost().ShowUnlockWindow(flow.UnlockSlot);
@@ -425,7 +433,7 @@ void TickGameTimer(tLevel& level, TLevelGame& game, const TLevelFrame& frame)
 void TickGameCompleteTimer(tLevel& level, TLevelGame& game, int64_t now)
 {
     try {
-        if (level.Play.Flow.Phase != TLevelPhase::Running)
+        if (level.Play.Flow.Phase != TLevelPhase::Running || level.Play.Flow.Paused)
             return;
         if (level.Times.FailAt > 0 && level.Times.FailAt <= now) {
             level.Times.FailAt = 0;

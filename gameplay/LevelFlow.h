@@ -44,9 +44,11 @@ struct TLevelFlow {
 void RunLevel(tLevel& level, TLevelGame& game);
 
 // One frame of a played level: dialogs due, the score display and the goals, the clock and
-// the time-out, then the belt, the level's end timers and the customers.
+// the time-out, then the belt, the level's end timers and the customers. While the level
+// is paused only the belt's frame runs.
 void TickGameTimer(tLevel& level, TLevelGame& game, const TLevelFrame& frame);
-// The level's end timers: failed or complete when their time has come.
+// The level's end timers: failed or complete when their time has come (not while the
+// level is paused).
 void TickGameCompleteTimer(tLevel& level, TLevelGame& game, int64_t now);
 
 // A window or dialog stops the level's clock; resuming moves every pending time of the

@@ -5,6 +5,7 @@
 #include "gameplay/Level.h"
 #include "gameplay/LevelGame.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <numeric>
 
@@ -46,7 +47,10 @@ void WriteStat(tLevel& level, TLevelGame& game, bool won, int64_t now)
     if (won && IsStandardLevel(level) && played > 0) {
         const auto& served = level.Play.Score.LevelServed;
         const int32_t total = std::accumulate(served.begin(), served.end(), 0);
-        player.SpeedPlay = static_cast<double>(total) / static_cast<double>(played) * 1000.0;
+        // Held within what a profile keeps, so the next level's time is what the saved
+        // profile would give.
+        player.SpeedPlay = std::clamp(static_cast<double>(total) / static_cast<double>(played) * 1000.0,
+                                      kMinSpeedPlay, kMaxSpeedPlay);
     }
     game.Session.PreviousLevelWon = won;
     game.Session.WonOrNewGame = won;

@@ -26,11 +26,11 @@ double TimeDeduction(const std::array<int32_t, 3>& kostums, int32_t noBy, const 
 
 int32_t AdaptiveLevelTime(const TLevelTimeInput& input, const TLevelTimeParams& params)
 {
-    // Seconds, so that a level without outfits to judge the player's speed by keeps the
-    // episode's time.
+    // Seconds, so that a level without outfits to judge the player's speed by, or without
+    // an expert goal to earn, keeps the episode's time (never a day of no time at all).
     double seconds = input.LevelTime / kMsPerSecond;
     const size_t n = input.OutfitValues.size();
-    if (n > 0) {
+    if (n > 0 && input.ExGoal > 0) {
         const double v = std::accumulate(input.OutfitValues.begin(), input.OutfitValues.end(), 0.0);
         const double earning = input.SpeedPlay * v / static_cast<double>(n);  // money per second
         if (earning != 0 && std::isfinite(earning))

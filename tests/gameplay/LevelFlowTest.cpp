@@ -61,6 +61,55 @@ TEST_F(LevelFlowTest, TheExpertGoalGivesFifteenSecondsEvenWhenLessRemained)
     EXPECT_EQ(level->Times.TimeLeft, 15000);
 }
 
+// Reaching the expert goal with a delivery after the time had run out gave 15 more
+// seconds: new customers came and the time alarms played again.
+TEST_F(LevelFlowTest, TheExpertGoalAfterTheTimeRestartedTheDay_OnceTheTimeIsUpItGivesNoMore)
+{
+    Run();
+    level->Play.Customers.NextArrivalAt = -1;
+    ASSERT_TRUE(AddPerson(*level, game, 0, clock.NowMs()));
+    AddScore(*level, game, 150, 0, clock.NowMs());
+    level->Times.LevelTime = 20000;
+    Play(20000);
+    ASSERT_EQ(level->Times.TimeLeft, 0);
+    ASSERT_EQ(level->Play.Flow.Phase, TLevelPhase::Running);  // customers still wait
+    const size_t waiting = level->Play.Customers.Persons.size();
+    sounds.Events.clear();
+    AddScore(*level, game, 100, 0, clock.NowMs());
+    Play(3000);
+    EXPECT_TRUE(level->Play.Flow.ExGoalReached);
+    EXPECT_EQ(level->Times.LevelTime, 20000);
+    EXPECT_EQ(level->Times.TimeLeft, 0);
+    EXPECT_EQ(std::count(sounds.Events.begin(), sounds.Events.end(), "AlertTime"), 0);
+    EXPECT_EQ(level->Play.Customers.Persons.size(), waiting);  // nobody new comes
+}
+
+// A window or dialog pauses the level; its time, customers and end timers wait with it.
+TEST_F(LevelFlowTest, APausedLevelKeepsItsClockCustomersAndEndTimers)
+{
+    Run();
+    level->Play.Customers.NextArrivalAt = -1;
+    ASSERT_TRUE(AddPerson(*level, game, 0, clock.NowMs()));
+    level->Times.LevelTime = 2000;
+    Play(1000);
+    const int32_t left = level->Times.TimeLeft;
+    const int32_t patience = Customer(0).Patience;
+    PauseLevel(*level, clock.NowMs());
+    Play(60000);  // long past the time, and past the customer's 30 s without a delivery
+    EXPECT_EQ(level->Play.Flow.Phase, TLevelPhase::Running);
+    EXPECT_EQ(level->Times.TimeLeft, left);
+    ASSERT_EQ(level->Play.Customers.Persons.size(), 1u);
+    EXPECT_EQ(Customer(0).Patience, patience);
+    EXPECT_FALSE(Customer(0).Leaving);
+
+    level->Times.CompleteAt = clock.NowMs() + 100;
+    Play(1000);
+    EXPECT_EQ(level->Play.Flow.Phase, TLevelPhase::Running);
+    ResumeLevel(*level, clock.NowMs() - level->Play.Flow.PausedAt);
+    Play(20);
+    EXPECT_EQ(level->Times.TimeLeft, left - 20);
+}
+
 TEST_F(LevelFlowTest, TheAdaptiveLevelTime)
 {
     TLevelTimeParams params;
@@ -90,6 +139,7 @@ TEST_F(LevelFlowTest, TheAdaptiveLevelTime)
         {"a faster player", input([](auto& in) { in.SpeedPlay = 0.4; }), 61818},
         {"never above 300000 ms", input([](auto& in) { in.ExGoal = 5000; }), 300000},
         {"no outfits keep the episode's time", input([](auto& in) { in.OutfitValues.clear(); }), 150000},
+        {"so does a level without an expert goal", input([](auto& in) { in.ExGoal = 0; }), 150000},
         {"two new outfits", input([](auto& in) { in.NewOutfits = 2; }), 136000},
         {"first level of an episode, no level won yet", input([](auto& in) {
              in.FirstLevelOfEpisode = true;
@@ -125,6 +175,7 @@ TEST_F(LevelFlowTest, TheFirstLevelOfTheGameKeepsTheEpisodesTimeAndOthersAdapt)
         RunLevel(*level, game);
         EXPECT_EQ(level->Times.LevelTime, c.Time);
         EXPECT_EQ(level->Times.TimeLeft, c.Time);
+        EXPECT_EQ(windows.Value("WGame_TFStandart_LTimeValue", "Caption"), FormatMinutes(c.Time));
     }
 }
 
@@ -282,6 +333,12 @@ TEST_F(LevelFlowTest, TheStatisticsLine)
     EXPECT_DOUBLE_EQ(player.SpeedPlay, 0.5);
     ASSERT_EQ(statLines.size(), 1u);
     EXPECT_EQ(statLines[0], StatLine("Ann", "Level_Test.xml", 0, 0, true));
+
+    // A won level slower than the slowest player a profile can hold keeps that speed.
+    level->Times.LevelStart = clock.NowMs() - 100000;
+    level->Play.Score.LevelServed = {4, 0, 0, 0};
+    WriteStat(*level, game, true, clock.NowMs());
+    EXPECT_DOUBLE_EQ(player.SpeedPlay, kMinSpeedPlay);
 }
 
 }  // namespace
