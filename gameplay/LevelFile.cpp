@@ -405,9 +405,11 @@ void LoadLevelPictures(tLevel& level, const TLevelLoadContext& context)
     }
 }
 
-// The level's lists are emptied before a file is applied, so a level object can load
-// again (the demo levels do).
-void ResetLevelLists(tLevel& level)
+// The level's lists and its running state are emptied before a file is applied, so a
+// level object can load again (the demo levels do) without anything of its previous run:
+// customers, the belt's running fields, the flow, the score and the result counters. What
+// the belt is set up with (the bonuses bought, births by the rules or by a demo) stays.
+void ResetLevel(tLevel& level)
 {
     level.Scene.PersPosition.clear();
     level.Scene.AddFishesList.clear();
@@ -419,10 +421,15 @@ void ResetLevelLists(tLevel& level)
     level.Scene.Hints = {};
     level.LevelFishes.clear();
     level.CountCompleteFishes.clear();
-    level.Belt.Fishes.clear();
-    level.Belt.SelectedIndex = -1;
-    level.Belt.NextSelection = -1;
     level.Lentas.clear();
+
+    TBelt fresh;
+    fresh.Bonuses = level.Belt.Bonuses;
+    fresh.RuleBirths = level.Belt.RuleBirths;
+    level.Belt = std::move(fresh);
+    level.Play = TLevelPlay{};
+    level.Times = TLevelTimes{};
+    level.DialogIndex = 0;
 }
 
 }  // namespace
@@ -438,7 +445,7 @@ bool LoadLevelText(tLevel& level, std::string_view text, bool withHeaps, bool sc
         return false;
     }
     const TQelXMLTag& root = *document.GetChild(0);
-    ResetLevelLists(level);
+    ResetLevel(level);
     Progress(context, 10);
 
     TApply a{level, context, withHeaps};
@@ -458,6 +465,7 @@ bool LoadLevelText(tLevel& level, std::string_view text, bool withHeaps, bool sc
     ApplyRows(a, root, kPlaceElements);
 
     LoadLevelPictures(level, context);
+    level.Belt.SpecialCountdown = level.Scene.SpecialFishPeriod;
     level.Times.ReadyAt = context.Now + kReadyDelay;
     Progress(context, 30);
     if (!a.Clean)

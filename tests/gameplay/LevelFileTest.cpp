@@ -138,6 +138,57 @@ TEST_F(LevelFileTest, EveryElementOfTheFormatReachesTheLevel)
                                                                 "Plant.png", "Counter.png"}));
 }
 
+// The demo levels load their files again; the customers, the belt and the flow of the
+// previous run stayed.
+TEST_F(LevelFileTest, LoadingAgainKeptThePreviousRun_EveryLoadStartsAFreshOne)
+{
+    ASSERT_TRUE(Load(Fixture("FullLevel.xml")));
+    EXPECT_EQ(level->Belt.SpecialCountdown, 6);  // the special piece waits for its period
+    level->Play.Customers.Persons.emplace_back();
+    level->Play.Customers.NextArrivalAt = 70000;
+    level->Play.Customers.CastIndex = 2;
+    level->Play.Customers.ExpectedCount = 3;
+    level->Belt.ReverseStart = 61000;
+    level->Belt.ReverseEnd = 60000;
+    level->Belt.PauseStart = 62000;
+    level->Belt.TextureOffset = 900;
+    level->Belt.AddFishesIndex = 3;
+    level->Belt.SpecialCountdown = 0;
+    level->Belt.FallHintShown = level->Belt.BagHintShown = true;
+    level->Belt.Bonuses.PlusOne = true;
+    level->Play.Flow.Phase = TLevelPhase::Complete;
+    level->Play.Flow.Paused = true;
+    level->Play.Flow.GoalReached = true;
+    level->Play.Counters.Items.emplace_back();
+    level->Play.Score.LevelScore = 250;
+    level->Times.CompleteAt = 65000;
+    level->Times.FailAt = 66000;
+    level->Times.LevelStart = 40000;
+
+    ASSERT_TRUE(Load(Fixture("FullLevel.xml")));
+    EXPECT_TRUE(level->Play.Customers.Persons.empty());
+    EXPECT_EQ(level->Play.Customers.NextArrivalAt, 0);
+    EXPECT_EQ(level->Play.Customers.CastIndex, 0);
+    EXPECT_EQ(level->Play.Customers.ExpectedCount, 0);
+    EXPECT_EQ(level->Belt.ReverseStart, -1);
+    EXPECT_EQ(level->Belt.ReverseEnd, 0);
+    EXPECT_EQ(level->Belt.PauseStart, -1);
+    EXPECT_EQ(level->Belt.TextureOffset, 0);
+    EXPECT_EQ(level->Belt.AddFishesIndex, 0);
+    EXPECT_EQ(level->Belt.SpecialCountdown, 6);
+    EXPECT_FALSE(level->Belt.FallHintShown || level->Belt.BagHintShown);
+    EXPECT_TRUE(level->Belt.Bonuses.PlusOne);  // what the shop bought is not the run's
+    EXPECT_EQ(level->Play.Flow.Phase, TLevelPhase::Loaded);
+    EXPECT_FALSE(level->Play.Flow.Paused);
+    EXPECT_FALSE(level->Play.Flow.GoalReached);
+    EXPECT_TRUE(level->Play.Counters.Items.empty());
+    EXPECT_EQ(level->Play.Score.LevelScore, 0);
+    EXPECT_EQ(level->Times.CompleteAt, 0);
+    EXPECT_EQ(level->Times.FailAt, 0);
+    EXPECT_EQ(level->Times.LevelStart, 0);
+    EXPECT_EQ(level->Times.ReadyAt, 52000);
+}
+
 TEST_F(LevelFileTest, ASparseFileKeepsTheDefaults)
 {
     ASSERT_TRUE(Load("<Level><LevelFishes>Suit_2;Coat_2;</LevelFishes><HintFishes>Hat_3;</HintFishes></Level>"));
