@@ -48,13 +48,16 @@ void RecordMouse(tLevel& level, const char* what, int32_t x, int32_t y, int64_t 
                                "\" />");
 }
 
-void Select(tLevel& level, int32_t index)
+// A piece taken from the belt sounds as what it is; sound overrides that.
+void Select(tLevel& level, int32_t index, const char* sound = nullptr)
 {
     ClearSelection(level);
     TFish& fish = level.Belt.Fishes[static_cast<size_t>(index)];
     fish.Selected = true;
     level.Belt.SelectedIndex = index;
-    level.Sounds().AddSoundEffect(fish.Kind == TFishKind::PlusOne ? "BonusPlus1" : "SelectDress");
+    if (!sound)
+        sound = fish.Kind == TFishKind::PlusOne ? "BonusPlus1" : "SelectDress";
+    level.Sounds().AddSoundEffect(sound);
 }
 
 void ClickWithoutSelection(tLevel& level, TLevelGame& game, int32_t x, int32_t y, int64_t now)
@@ -93,7 +96,7 @@ void ClickWithSelection(tLevel& level, TLevelGame& game, int32_t x, int32_t y, i
             ClearSelection(level);
         return;
     }
-    Select(level, b);
+    Select(level, b, "SelectDress");  // the selection moves, whatever it moves to
 }
 
 // The pieces a click at the mouse would take together with the selected piece.

@@ -115,6 +115,21 @@ TEST_F(LevelInputTest, AClickBetweenTwoEqualPiecesDropsOnTheFirstOfThePair)
     EXPECT_EQ(level->Belt.SelectedIndex, 0);
 }
 
+TEST_F(LevelInputTest, AFailedDropOnAPlusOneSelectsItWithTheSelectionSound)
+{
+    pictures.Sizes["plus1.png"] = {60, 80};
+    PutKind(6000, TFishKind::PlusOne);
+    PutKind(3000, TFishKind::PlusOne);  // two plus-ones cannot combine
+    Place();
+    Click(At(3000));
+    ASSERT_EQ(level->Belt.SelectedIndex, 1);
+    EXPECT_EQ(sounds.Events.back(), "BonusPlus1");
+    Click(At(6000));
+    EXPECT_EQ(level->Belt.SelectedIndex, 0);
+    EXPECT_EQ(level->Belt.Fishes.size(), 2u);
+    EXPECT_EQ(sounds.Events.back(), "SelectDress");
+}
+
 TEST_F(LevelInputTest, ClicksUseBonusesAndBagsAndTheRightClickThrowsOnlyBonusesAway)
 {
     PutKind(6000, TFishKind::MoneyBag);
