@@ -2,6 +2,7 @@
 #include "gameplay/Bonuses.h"
 
 #include "audio/SoundEvents.h"
+#include "gameplay/Combining.h"
 #include "gameplay/FishList.h"
 #include "gameplay/FishPictures.h"
 #include "gameplay/Level.h"
@@ -50,17 +51,19 @@ void UsePause(tLevel& level, TLevelGame&, int32_t index, int64_t now)
     DeleteFishes(level, index);
 }
 
-// The highest part a garment carries.
-int HighestPart(const TFish& fish)
+// The highest of the parts.
+int HighestPart(const TFishParts& parts)
 {
     int highest = 0;
     for (int p = 0; p < kPartSlots; ++p)
-        if (fish.Parts[static_cast<size_t>(p)])
+        if (parts[static_cast<size_t>(p)])
             highest = p + 1;
     return highest;
 }
 
-// Every garment on the belt takes a random type of the level that has its parts.
+// Every garment on the belt takes a random type of the level that has its parts. A type
+// those parts would finish is left out: a finished outfit on the belt takes no drop and is
+// never served, it could only fall into the hatch.
 void UseTransform(tLevel& level, TLevelGame&, int32_t index, int64_t now)
 {
     TPoint at = TopLeft(level.Belt.Fishes[static_cast<size_t>(index)]);
@@ -71,9 +74,11 @@ void UseTransform(tLevel& level, TLevelGame&, int32_t index, int64_t now)
     for (TFish& fish : level.Belt.Fishes) {
         if (!fish.IsGarment() || fish.LeaveAt > 0)
             continue;
+        const TFishParts parts = EffectiveParts(fish);
         std::vector<int32_t> candidates;
         for (int32_t type : level.LevelFishes)
-            if (const TFishkaType* t = level.Types().Type(type); t && t->PieceCount >= HighestPart(fish))
+            if (const TFishkaType* t = level.Types().Type(type);
+                t && t->PieceCount >= HighestPart(parts) && !FullMakeFishka(level, type, parts))
                 candidates.push_back(type);
         if (candidates.empty())
             continue;

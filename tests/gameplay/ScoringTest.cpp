@@ -3,6 +3,7 @@
 #include "LevelPlayTestKit.h"
 
 #include "gameplay/Bonuses.h"
+#include "gameplay/Combining.h"
 #include "gameplay/Scoring.h"
 
 namespace {
@@ -139,6 +140,26 @@ TEST_F(ScoringTest, TheTransformBonusRepaintsGarmentsKeepingTheirParts)
     EXPECT_GT(changed, 0);
     EXPECT_EQ(level->Belt.Fishes.size(), 6u);
     EXPECT_EQ(sounds.Events.back(), "BonusTransform");
+}
+
+// A repainted half of a three-part hat could become a finished two-part dress, which
+// nothing can be dropped on and nobody is served: it could only fall into the hatch.
+TEST_F(ScoringTest, TheTransformBonusNeverFinishesAnOutfit)
+{
+    level->LevelFishes = {3, 0, 4};
+    for (uint32_t seed : {1u, 2u, 3u}) {
+        SCOPED_TRACE(seed);
+        level->Belt.Fishes.clear();
+        PutKind(8000, TFishKind::Transform);
+        for (int i = 0; i < 6; ++i)
+            PutGarment(7000 - 1000 * i, 3, "12");
+        random.Seed(seed);
+        ASSERT_TRUE(GiveBonus(*level, game, 0, clock.NowMs()));
+        for (const TFish& fish : level->Belt.Fishes) {
+            EXPECT_FALSE(FullMakeFishka(*level, fish)) << fish.TypeIndex;
+            EXPECT_EQ(PartDigits(fish.Parts), "12");
+        }
+    }
 }
 
 TEST_F(ScoringTest, CountdownsUnlockTheirUpgradeAndItsWindowFollows)
