@@ -1,5 +1,6 @@
 // The level simulator as its users run it on the shipped data: the greedy bot completes the
-// first shop's days and the idle bot fails them, and the same arguments give the same line.
+// first shop's days with combos and the idle bot fails them, and the same arguments give the
+// same line.
 #include "tests/common/RunCommand.h"
 
 #include <gtest/gtest.h>
@@ -61,6 +62,8 @@ TEST(LevelSimulator, TheGreedyBotCompletesTheFirstDayAndTheIdleBotFailsIt)
     EXPECT_EQ(i["score"], "0");
     EXPECT_EQ(i["served"], "0");
     EXPECT_GT(std::stoi(i["lost"]), 0);
+    EXPECT_EQ(i["combos"], "0/0/0/0");
+    EXPECT_EQ(i["bags"], "0");
 }
 
 TEST(LevelSimulator, TheSameArgumentsGiveTheSameLine)
@@ -77,23 +80,44 @@ TEST(LevelSimulator, TheSameArgumentsGiveTheSameLine)
     EXPECT_NE(Sim("--episode 1 --level 2 --seed 8 --bot random").Out, Sim("--episode 1 --level 2 --seed 7 --bot random").Out);
 }
 
-TEST(LevelSimulator, EveryStandardDayOfTheFirstShopIsWonByTheGreedyBotAndLostWhenIdle)
+// The groups served at once ("great/excellent/incredible/fantastic") of one line.
+int ComboCount(const std::string& combos)
+{
+    int total = 0;
+    std::istringstream parts(combos);
+    std::string part;
+    while (std::getline(parts, part, '/'))
+        total += std::stoi(part);
+    return total;
+}
+
+TEST(LevelSimulator, EveryStandardDayOfTheFirstShopIsWonByTheGreedyBotWithCombosAndLostWhenIdle)
 {
     for (const char* bot : {"greedy", "idle"}) {
-        SCOPED_TRACE(bot);
-        TCommandRun all = Sim(std::string("--all --seed 1 --bot ") + bot);
-        ASSERT_EQ(all.Status, 0);
-        int firstShop = 0;
-        for (const std::string& line : Lines(all.Out)) {
-            auto f = Fields(line);
-            // Days whose level files are not written yet are reported, not played.
-            EXPECT_TRUE(f["result"] == "complete" || f["result"] == "failed" || f["result"] == "missing") << line;
-            if (f["episode"] != "1")
-                continue;
-            ++firstShop;
-            EXPECT_EQ(f["result"], std::string(bot) == "greedy" ? "complete" : "failed") << line;
+        for (const char* seed : {"1", "2", "3"}) {
+            SCOPED_TRACE(std::string(bot) + " seed " + seed);
+            TCommandRun all = Sim(std::string("--all --seed ") + seed + " --bot " + bot);
+            ASSERT_EQ(all.Status, 0);
+            int firstShop = 0;
+            int combos = 0;
+            for (const std::string& line : Lines(all.Out)) {
+                auto f = Fields(line);
+                // Days whose level files are not written yet are reported, not played.
+                EXPECT_TRUE(f["result"] == "complete" || f["result"] == "failed" || f["result"] == "missing") << line;
+                if (f["episode"] != "1")
+                    continue;
+                ++firstShop;
+                EXPECT_EQ(f["result"], std::string(bot) == "greedy" ? "complete" : "failed") << line;
+                ASSERT_EQ(f.count("combos"), 1u) << line;
+                ASSERT_EQ(f.count("bags"), 1u) << line;
+                combos += ComboCount(f["combos"]);
+            }
+            EXPECT_EQ(firstShop, 6);
+            if (std::string(bot) == "greedy")
+                EXPECT_GT(combos, 0);
+            else
+                EXPECT_EQ(combos, 0);
         }
-        EXPECT_EQ(firstShop, 6);
     }
 }
 

@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <map>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -18,6 +19,12 @@ constexpr int64_t kThinkTime = 350;        // ms the greedy bot takes for each c
 constexpr int32_t kRandomMin = 250;        // ms between the random bot's clicks
 constexpr int32_t kRandomMax = 1000;
 constexpr int32_t kCrowdedFill = 70;       // percent: the greedy bot clears the belt beyond this
+// How the greedy bot weighs a drop: an outfit a customer waits for, a finished outfit, and
+// each equal half finished with it (a combo pays every outfit one more and leaves a bag).
+constexpr int32_t kWantedWorth = 4000;
+constexpr int32_t kFinishedWorth = 2000;
+constexpr int32_t kComboPieceWorth = 1500;
+constexpr int32_t kPositionShare = 10;  // path units per point: the piece nearest the hatch first
 constexpr uint32_t kBotSeedSalt = 0x9E3779B9u;  // the bots draw from their own stream
 const TPoint kEmptySpot{5, 5};  // a right click here lets go of the selection
 
@@ -152,18 +159,33 @@ private:
             const bool wanted = it != wanted_.end() && it->second > 0;
             if (!wanted && !crowded)
                 continue;
-            // Outfits customers wait for first, finished ones before halves, the piece
-            // nearest the hatch first.
-            int32_t value = (wanted ? 4000 : 0) + (complete ? 2000 : 0) +
-                            std::max(src.Position, dst.Position) / 10;
+            std::vector<int32_t> group;
+            if (complete && dst.IsGarment())
+                FullDress(level, j, group, true);
+            const int32_t extra = std::max<int32_t>(0, static_cast<int32_t>(group.size()) - 1);
+            // Outfits customers wait for first, finished ones before halves, bigger combos
+            // before smaller, the piece nearest the hatch first.
+            int32_t value = (wanted ? kWantedWorth : 0) + (complete ? kFinishedWorth : 0) +
+                            (wanted ? extra * kComboPieceWorth : 0) +
+                            std::max(src.Position, dst.Position) / kPositionShare;
             if (value > bestValue) {
                 bestValue = value;
                 best = j;
+                // Any piece of the run takes the others along; the bot aims at the middle.
+                if (group.size() > 2 && Takeable(level, game, Middle(group), now))
+                    best = Middle(group);
             }
         }
         if (bestScore)
             *bestScore = bestValue;
         return best;
+    }
+
+    // The middle piece of a run of equal pieces.
+    static int32_t Middle(std::vector<int32_t> run)
+    {
+        std::sort(run.begin(), run.end());
+        return run[run.size() / 2];
     }
 
     static int32_t BeltFillPercent(const tLevel& level)

@@ -31,6 +31,7 @@
 #include "metagame/Shop.h"
 
 #include <algorithm>
+#include <array>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -231,6 +232,8 @@ struct TSimResult {
     int32_t ExGoal = 0;
     int32_t Served = 0;
     int32_t Lost = 0;
+    std::array<int32_t, 4> Combos{};  // groups of 2, 3, 4, 5 or more
+    int32_t Bags = 0;                  // money bags emptied
     std::string File;
 };
 
@@ -348,6 +351,9 @@ TSimResult RunLevelWithBot(const TSimData& sim, int32_t episod, int32_t levelInd
     result.Score = level.Play.Score.LevelScore;
     result.Served = level.Play.Score.OutfitsServed;
     result.Lost = level.Play.Score.GarmentsLost;
+    const TLevelScoring& score = level.Play.Score;
+    result.Combos = {score.GreatCount, score.ExelentCount, score.IncredibleCount, score.FantasticCount};
+    result.Bags = score.BagsCount;
     session = game.Session;
     return result;
 }
@@ -360,7 +366,8 @@ std::string ResultLine(int episode, int level, const TOptions& o, const TSimResu
         line << " result=" << r.Result << " file=" << (r.File.empty() ? "-" : r.File);
     else
         line << " score=" << r.Score << " goal=" << r.Goal << " exgoal=" << r.ExGoal << " result=" << r.Result
-             << " served=" << r.Served << " lost=" << r.Lost;
+             << " served=" << r.Served << " lost=" << r.Lost << " combos=" << r.Combos[0] << "/" << r.Combos[1]
+             << "/" << r.Combos[2] << "/" << r.Combos[3] << " bags=" << r.Bags;
     return line.str();
 }
 
