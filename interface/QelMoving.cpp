@@ -165,6 +165,15 @@ void TQelMoving::Refresh()
     LayOut();
 }
 
+void TQelMoving::Assign(const TQelObject& source)
+{
+    TQelInterfaceObject::Assign(source);
+    if (const auto* moving = dynamic_cast<const TQelMoving*>(&source)) {
+        pics_ = moving->pics_;
+        current_ = moving->current_;
+    }
+}
+
 std::vector<std::string> TQelMoving::GetPictures() const
 {
     std::vector<std::string> pictures;

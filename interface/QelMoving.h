@@ -52,6 +52,8 @@ public:
     void UpdatePictureOffset() override;
     // Measures the sheets again: they may have been loaded since.
     void Refresh() override;
+    // A copy made by a form's Assign gets the list text; it shows it at once.
+    void Assign(const TQelObject& source) override;
     std::vector<std::string> GetPictures() const override;
     void AnimationTick(int64_t time) override;
     void Draw() override;

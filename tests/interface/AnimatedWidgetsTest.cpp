@@ -197,6 +197,17 @@ TEST_F(AnimatedTest, SheetLoadedLaterIsMeasuredOnRefresh)
     EXPECT_EQ(DrawOf("M"), (V{"Draw Z.png 0 0 255 [10 0 20 10]"}));
 }
 
+TEST_F(AnimatedTest, CopyMadeByAFormShowsTheSameAnimation)
+{
+    Host.Pictures = kSheets;
+    LoadIn({Obj("TQelMoving", {{"Name", "M"}, {"ParentName", "W"}, {"Visible", "True"}, {"Picture", kFour}}),
+            Obj("TQelForm", {{"Name", "C"}, {"ParentName", "none"}})});
+    Get<TQelForm>("C").Assign(Get("W"));
+    Engine.ShowModal("C");
+    Engine.Tick(10300);
+    EXPECT_EQ(DrawOf("CM"), (V{"Draw A.png 0 0 255 [300 0 400 100]"}));
+}
+
 // ---------------------------------------------------------------------------------------
 // Effect widgets, with effect files in an interface folder
 
