@@ -184,7 +184,7 @@ void RunLevelSteps(tLevel& level, TLevelGame& game)
         }
     }
     if (!demo)
-        game.TheHost().MakeColorFishesSurfaces(level);
+        game.ThePictureMaker().MakeColorFishesSurfaces(level);
     if (demo)
         SetDemoValues(level);
 
@@ -407,9 +407,12 @@ void TickGameTimer(tLevel& level, TLevelGame& game, const TLevelFrame& frame)
         if (flow.Phase != TLevelPhase::Running)
             return;
         // A paused level's times move on when it resumes; until then only the belt's own
-        // frame runs (its mode says whether anything moves).
+        // frame runs, and nothing on it moves or is born.
         if (flow.Paused) {
-            TickFishes(level, frame);
+            TLevelFrame held = frame;
+            if (held.Mode == TLevelMode::Playing)
+                held.Mode = TLevelMode::Halted;
+            TickFishes(level, held);
             return;
         }
         if (flow.UnlockShowAt > 0 && flow.UnlockShowAt <= now) {

@@ -19,6 +19,7 @@ const TManTypeTable kNoMans;
 struct TLevelGame::TStandIns {
     TMemoryLevelWindows Windows;
     TNoLevelHost Host;
+    TNoPictureMaker PictureMaker;
 };
 
 TLevelGame::TLevelGame() : standIns_(std::make_unique<TStandIns>()) {}
@@ -27,6 +28,7 @@ TLevelGame::~TLevelGame() = default;
 const TManTypeTable& TLevelGame::TheMans() const { return Mans ? *Mans : kNoMans; }
 ILevelWindows& TLevelGame::TheWindows() { return Windows ? *Windows : standIns_->Windows; }
 ILevelHost& TLevelGame::TheHost() { return Host ? *Host : standIns_->Host; }
+ILevelPictureMaker& TLevelGame::ThePictureMaker() { return PictureMaker ? *PictureMaker : standIns_->PictureMaker; }
 int64_t TLevelGame::Now() const { return Clock ? Clock->NowMs() : kClockStartMs; }
 
 const TLevelInEpisod* TLevelGame::LevelEntry(const tLevel& level) const

@@ -6,6 +6,7 @@
 
 #include "foundation/Geometry.h"
 #include "foundation/Random.h"
+#include "gameplay/LevelServices.h"
 #include "metagame/Player.h"
 #include "metagame/WidgetAccess.h"
 
@@ -69,13 +70,6 @@ public:
     // Draws one frame with the mouse away and keeps it as the background under the
     // result windows.
     virtual void FreezeScene() = 0;
-    // Prepares the pictures of the level's piece types: each part combination in the
-    // type's colours with its halo, and the order pictures.
-    virtual void MakeColorFishesSurfaces(tLevel& level) = 0;
-    // Makes "BonusMoney.png" from "UnderBonusMoney.png" with the text in the fifth font.
-    virtual void MakeBonusMoneyPicture(const std::string& text) = 0;
-    // Makes picture name from source shrunk by divisor (the results' outfit pictures).
-    virtual void MakeScaledPicture(const std::string& source, const std::string& name, double divisor) = 0;
     // The alpha of a picture at a point of it; -1 when unknown (taken as opaque).
     virtual int32_t PictureAlpha(const std::string& picture, int32_t x, int32_t y) const = 0;
     // Marks the whole screen for redraw.
@@ -95,9 +89,6 @@ public:
     void StopMusic() override {}
     void DeleteScreenEffect(const std::string&) override {}
     void FreezeScene() override {}
-    void MakeColorFishesSurfaces(tLevel&) override {}
-    void MakeBonusMoneyPicture(const std::string&) override {}
-    void MakeScaledPicture(const std::string&, const std::string&, double) override {}
     int32_t PictureAlpha(const std::string&, int32_t, int32_t) const override { return -1; }
     void RedrawAll() override {}
 
@@ -145,6 +136,7 @@ public:
     const TManTypeTable* Mans = nullptr;
     ILevelWindows* Windows = nullptr;
     ILevelHost* Host = nullptr;
+    ILevelPictureMaker* PictureMaker = nullptr;
     TRandom* Cosmetic = nullptr;  // jitter of the result counters
     const IClock* Clock = nullptr;
 
@@ -158,6 +150,7 @@ public:
     const TManTypeTable& TheMans() const;
     ILevelWindows& TheWindows();
     ILevelHost& TheHost();
+    ILevelPictureMaker& ThePictureMaker();
     TRandom& TheCosmetic() { return Cosmetic ? *Cosmetic : fallbackRandom_; }
     int64_t Now() const;
 

@@ -97,13 +97,13 @@ void StandardCaptions(tLevel& level, TLevelGame& game, int64_t now)
         const int32_t served = i < static_cast<size_t>(kServedTypes) ? score.LevelServed[i] : 0;
         const int32_t value = OutfitValue(level, game, typeIndex);
         const std::string picture = "Chek" + std::to_string(line + 1) + type->FileName + OutfitSuffix(type->PieceCount);
-        game.TheHost().MakeScaledPicture(type->FileName + OutfitSuffix(type->PieceCount), picture, kChekScale);
+        game.ThePictureMaker().MakeScaledPicture(type->FileName + OutfitSuffix(type->PieceCount), picture, kChekScale);
         addLine(picture, served, value * served,
                 GetCaption(windows, "WResource_LEach") + currency + IntToStr(value));
     }
     if (score.LevelScore != total && line < kResultLines) {
         const std::string picture = "Chek" + std::to_string(line + 1) + "MoneyBag.png";
-        game.TheHost().MakeScaledPicture("MoneyBag.png", picture, kMoneyBagScale);
+        game.ThePictureMaker().MakeScaledPicture("MoneyBag.png", picture, kMoneyBagScale);
         addLine(picture, 1, score.LevelScore - total, "");
     }
 }

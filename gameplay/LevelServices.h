@@ -1,5 +1,6 @@
-// What a running level reaches outside itself: pictures, screen effects and flights,
-// the level rules that other parts of the level own, and the loading screen. Each has a
+// What a running level reaches outside itself: pictures and the pictures it makes, screen
+// effects and flights, the level rules that other parts of the level own, and the loading
+// screen. Each has a
 // do-nothing stand-in, so a level can run headless with any of them missing.
 #pragma once
 
@@ -27,6 +28,20 @@ public:
     virtual void ReleasePicture(std::string_view name) = 0;
     // Pictures loaded at start-up for the whole game, never released between levels.
     virtual bool IsPermanent(std::string_view name) const = 0;
+};
+
+// The pictures a level makes from others while it runs. The game makes them on the surface
+// engine; headless runs may load stand-ins or make nothing.
+class ILevelPictureMaker {
+public:
+    virtual ~ILevelPictureMaker() = default;
+    // The pictures of the level's piece types: each part combination in the type's colours
+    // with its halo, and the order pictures.
+    virtual void MakeColorFishesSurfaces(tLevel& level) = 0;
+    // Makes "BonusMoney.png" from "UnderBonusMoney.png" with the text in the fifth font.
+    virtual void MakeBonusMoneyPicture(const std::string& text) = 0;
+    // Makes picture name from source shrunk by divisor (the results' outfit pictures).
+    virtual void MakeScaledPicture(const std::string& source, const std::string& name, double divisor) = 0;
 };
 
 // Which list a screen effect runs in: the game's main screen list, or the level's own.
@@ -91,6 +106,13 @@ public:
     void LoadPicture(std::string_view) override {}
     void ReleasePicture(std::string_view) override {}
     bool IsPermanent(std::string_view) const override { return false; }
+};
+
+class TNoPictureMaker final : public ILevelPictureMaker {
+public:
+    void MakeColorFishesSurfaces(tLevel&) override {}
+    void MakeBonusMoneyPicture(const std::string&) override {}
+    void MakeScaledPicture(const std::string&, const std::string&, double) override {}
 };
 
 class TNoEffects final : public ILevelEffects {

@@ -136,7 +136,7 @@ int32_t ServeCustomer(tLevel& level, TLevelGame& game, int32_t typeIndex, int32_
             const int32_t each = OutfitValue(level, game, typeIndex) + (n > 1 ? 1 : 0);
             AddScore(level, game, each * n, kScoreDisplayDelay, now);
             if (n > 1) {
-                game.TheHost().MakeBonusMoneyPicture("+" + game.Currency() + IntToStr(static_cast<int64_t>(each) * n));
+                game.ThePictureMaker().MakeBonusMoneyPicture("+" + game.Currency() + IntToStr(static_cast<int64_t>(each) * n));
                 level.Effects().CreateEffect(TEffectList::Screen, "efBonus.xml", person.X + person.BubbleX,
                                              person.Y + person.BubbleY, now + kBonusLabelDelay, "BonusMoney.png");
             }

@@ -195,8 +195,8 @@ TEST_F(CombiningTest, CombosNeverHappened_APartOnTheMiddleOfThreeEqualHalvesServ
     EXPECT_EQ(effects.Count("efBonusExcellent.xml"), 1);
     EXPECT_EQ(level->Play.Score.LevelScore, (10 + 1) * 3);
     EXPECT_EQ(Customer(0).Orders[0].Remaining, 0);
-    ASSERT_FALSE(host.BonusTexts.empty());
-    EXPECT_EQ(host.BonusTexts.back(), "+$33");
+    ASSERT_FALSE(maker.BonusTexts.empty());
+    EXPECT_EQ(maker.BonusTexts.back(), "+$33");
 }
 
 TEST_F(CombiningTest, AGroupPaysForEveryOutfitEvenWhenTheCustomerWantedFewer)
@@ -207,8 +207,8 @@ TEST_F(CombiningTest, AGroupPaysForEveryOutfitEvenWhenTheCustomerWantedFewer)
     EXPECT_EQ(level->Play.Score.LevelScore, (10 + 5 + 1) * 3);
     EXPECT_EQ(Customer(0).Orders[0].Remaining, 0);
     EXPECT_EQ(level->Play.Score.OutfitsServed, 2);
-    ASSERT_FALSE(host.BonusTexts.empty());
-    EXPECT_EQ(host.BonusTexts.back(), "+$48");
+    ASSERT_FALSE(maker.BonusTexts.empty());
+    EXPECT_EQ(maker.BonusTexts.back(), "+$48");
     EXPECT_EQ(effects.Count("efBonus.xml"), 1);
 }
 

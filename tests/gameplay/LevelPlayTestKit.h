@@ -40,12 +40,6 @@ public:
     void StopMusic() override { ++MusicStops; }
     void DeleteScreenEffect(const std::string& name) override { Deleted.push_back(name); }
     void FreezeScene() override { ++Freezes; }
-    void MakeColorFishesSurfaces(tLevel&) override { ++PreparedLevels; }
-    void MakeBonusMoneyPicture(const std::string& text) override { BonusTexts.push_back(text); }
-    void MakeScaledPicture(const std::string& source, const std::string& name, double) override
-    {
-        Scaled.push_back(source + ">" + name);
-    }
     int32_t PictureAlpha(const std::string& picture, int32_t x, int32_t y) const override
     {
         if (!AlphaOf)
@@ -64,10 +58,22 @@ public:
     int MusicStops = 0;
     std::vector<std::string> Deleted;
     int Freezes = 0;
+    std::function<int32_t(const std::string&, int32_t, int32_t)> AlphaOf;
+};
+
+// Every picture the level asked to be made.
+class TRecordingPictureMaker final : public ILevelPictureMaker {
+public:
+    void MakeColorFishesSurfaces(tLevel&) override { ++PreparedLevels; }
+    void MakeBonusMoneyPicture(const std::string& text) override { BonusTexts.push_back(text); }
+    void MakeScaledPicture(const std::string& source, const std::string& name, double) override
+    {
+        Scaled.push_back(source + ">" + name);
+    }
+
     int PreparedLevels = 0;
     std::vector<std::string> BonusTexts;
     std::vector<std::string> Scaled;
-    std::function<int32_t(const std::string&, int32_t, int32_t)> AlphaOf;
 };
 
 // Three customer types with a calm and an impatient animation each.
@@ -125,6 +131,7 @@ protected:
         game.Mans = &mans;
         game.Windows = &windows;
         game.Host = &host;
+        game.PictureMaker = &maker;
         game.Cosmetic = &cosmetic;
         game.Clock = &clock;
         windows.Properties[{"WResource_LCurrency", "Caption"}] = "$";
@@ -218,6 +225,7 @@ protected:
     TPlayer player;
     TMemoryLevelWindows windows;
     TRecordingLevelHost host;
+    TRecordingPictureMaker maker;
     TRandom cosmetic{7};
     TLevelGame game;
     TLevelRules rules;

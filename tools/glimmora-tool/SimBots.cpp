@@ -7,6 +7,7 @@
 #include "gameplay/Level.h"
 #include "gameplay/LevelFlow.h"
 #include "gameplay/LevelInput.h"
+#include "gameplay/LevelSession.h"
 
 #include <algorithm>
 #include <map>
@@ -29,10 +30,10 @@ constexpr uint32_t kBotSeedSalt = 0x9E3779B9u;  // the bots draw from their own 
 const TPoint kEmptySpot{5, 5};  // a right click here lets go of the selection
 
 // The mouse of a bot: a move to the point, then the press.
-void Click(tLevel& level, TLevelGame& game, TPoint p, TLevelMouseButton button = TLevelMouseButton::Left)
+void Click(TLevelSession& day, TPoint p, TLevelMouseButton button = TLevelMouseButton::Left)
 {
-    LevelMouseMove(level, game, p.X, p.Y);
-    LevelMouseDown(level, game, button, p.X, p.Y);
+    day.MouseMove(p.X, p.Y);
+    day.MouseDown(button, p.X, p.Y);
 }
 
 // A point of the piece's picture where a click takes that piece, if there is one now.
@@ -52,15 +53,17 @@ std::optional<TPoint> PointOn(const tLevel& level, TLevelGame& game, int32_t ind
 
 class TIdleBot final : public TSimBot {
 public:
-    void Act(tLevel&, TLevelGame&, int64_t) override {}
+    void Act(TLevelSession&, int64_t) override {}
 };
 
 // Clicks a random piece now and then.
 class TRandomBot final : public TSimBot {
 public:
     explicit TRandomBot(uint32_t seed) : random_(seed) {}
-    void Act(tLevel& level, TLevelGame& game, int64_t now) override
+    void Act(TLevelSession& day, int64_t now) override
     {
+        tLevel& level = day.Level();
+        TLevelGame& game = day.Game();
         if (now < nextAt_ || !LevelAcceptsInput(level))
             return;
         nextAt_ = now + random_.Between(kRandomMin, kRandomMax);
@@ -68,7 +71,7 @@ public:
         if (n == 0)
             return;
         if (auto p = PointOn(level, game, random_.Below(n)))
-            Click(level, game, *p);
+            Click(day, *p);
     }
 
 private:
@@ -80,8 +83,10 @@ private:
 // first; collects money bags; clears the belt of unwanted outfits when it gets crowded.
 class TGreedyBot final : public TSimBot {
 public:
-    void Act(tLevel& level, TLevelGame& game, int64_t now) override
+    void Act(TLevelSession& day, int64_t now) override
     {
+        tLevel& level = day.Level();
+        TLevelGame& game = day.Game();
         if (now < nextAt_ || !LevelAcceptsInput(level))
             return;
         Wanted(level);
@@ -90,15 +95,15 @@ public:
         if (selected >= 0 && selected < static_cast<int32_t>(fishes.size())) {
             int32_t target = BestPartner(level, game, selected, nullptr);
             if (target >= 0)
-                Click(level, game, *PointOn(level, game, target));
+                Click(day, *PointOn(level, game, target));
             else
-                Click(level, game, kEmptySpot, TLevelMouseButton::Right);
+                Click(day, kEmptySpot, TLevelMouseButton::Right);
             nextAt_ = now + kThinkTime;
             return;
         }
         for (int32_t i = 0; i < static_cast<int32_t>(fishes.size()); ++i)
             if (fishes[static_cast<size_t>(i)].Kind == TFishKind::MoneyBag && Takeable(level, game, i, now)) {
-                Click(level, game, *PointOn(level, game, i));
+                Click(day, *PointOn(level, game, i));
                 nextAt_ = now + kThinkTime;
                 return;
             }
@@ -114,7 +119,7 @@ public:
             }
         }
         if (bestSource >= 0) {
-            Click(level, game, *PointOn(level, game, bestSource));
+            Click(day, *PointOn(level, game, bestSource));
             nextAt_ = now + kThinkTime;
         }
     }

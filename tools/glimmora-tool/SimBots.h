@@ -1,19 +1,18 @@
 // The players of the level simulator: bots that see the level as the screen shows it and
-// act only through the level's mouse entry points, as the player's window events do.
+// act only through the day's mouse, as the player's window events do.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
 
-class TLevelGame;
-class tLevel;
+class TLevelSession;
 
 class TSimBot {
 public:
     virtual ~TSimBot() = default;
-    // Called before every frame while the level is played.
-    virtual void Act(tLevel& level, TLevelGame& game, int64_t now) = 0;
+    // Called before every frame while the day is played and not paused.
+    virtual void Act(TLevelSession& day, int64_t now) = 0;
 };
 
 // "greedy" builds and serves what the customers want, "random" clicks random pieces at

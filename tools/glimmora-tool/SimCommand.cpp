@@ -1,6 +1,6 @@
 // glimmora-tool sim: plays standard levels of the shipped data headless, at a fixed 16 ms
-// step on the manual clock, with the game's own belts, customers and scoring, and a bot
-// that clicks pieces at their screen positions through the level's mouse entry points.
+// step on the manual clock, each day as the game's level session with headless services,
+// and a bot that clicks pieces at their screen positions through the session's mouse.
 // One line per level, the same line for the same arguments.
 #include "tools/glimmora-tool/ToolCommand.h"
 
@@ -16,19 +16,13 @@
 #include "gameplay/GameParams.h"
 #include "gameplay/GameTables.h"
 #include "gameplay/Level.h"
-#include "gameplay/LevelFlow.h"
-#include "gameplay/LevelFrame.h"
-#include "gameplay/LevelGame.h"
-#include "gameplay/LevelInput.h"
-#include "gameplay/LevelRules.h"
+#include "gameplay/LevelSession.h"
 #include "gameplay/LevelWindows.h"
 #include "gameplay/ManTypes.h"
-#include "gameplay/StartLevel.h"
 #include "gameplay/SurfLevelPictures.h"
 #include "graphics/SurfEngine.h"
-#include "metagame/EpisodProgress.h"
 #include "metagame/Episods.h"
-#include "metagame/Shop.h"
+#include "metagame/Player.h"
 
 #include <algorithm>
 #include <array>
@@ -193,11 +187,11 @@ private:
     TSurfLevelPictures inner_;
 };
 
-class TSimHost final : public TNoLevelHost {
+// The piece pictures under their level names, as the type's files (the colours do not
+// matter to a bot); nothing else is made.
+class TSimPictureMaker final : public ILevelPictureMaker {
 public:
-    TSimHost(TSurfEngine& surfaces, const TDataSource& data) : surfaces_(surfaces), data_(data) {}
-    // The piece pictures under their level names, as the type's files (the colours do
-    // not matter to a bot).
+    TSimPictureMaker(TSurfEngine& surfaces, const TDataSource& data) : surfaces_(surfaces), data_(data) {}
     void MakeColorFishesSurfaces(tLevel& level) override
     {
         static const char* const kDigits[] = {"1",  "2",  "3",   "12",  "13",  "23",  "123", "4",
@@ -211,6 +205,18 @@ public:
                                                        "FishkaTypes" + std::to_string(t) + "_" + d + ".png");
         }
     }
+    void MakeBonusMoneyPicture(const std::string&) override {}
+    void MakeScaledPicture(const std::string&, const std::string&, double) override {}
+
+private:
+    TSurfEngine& surfaces_;
+    const TDataSource& data_;
+};
+
+// No other screens; the bots find pieces by their pictures' alpha.
+class TSimHost final : public TNoLevelHost {
+public:
+    explicit TSimHost(TSurfEngine& surfaces) : surfaces_(surfaces) {}
     int32_t PictureAlpha(const std::string& picture, int32_t x, int32_t y) const override
     {
         if (!surfaces_.FindSurface(picture))
@@ -220,20 +226,13 @@ public:
 
 private:
     TSurfEngine& surfaces_;
-    const TDataSource& data_;
 };
 
 // ---- One level ---------------------------------------------------------------------------
 
 struct TSimResult {
     std::string Result;  // "complete", "failed", "unfinished", "missing", "broken"
-    int32_t Score = 0;
-    int32_t Goal = 0;
-    int32_t ExGoal = 0;
-    int32_t Served = 0;
-    int32_t Lost = 0;
-    std::array<int32_t, 4> Combos{};  // groups of 2, 3, 4, 5 or more
-    int32_t Bags = 0;                  // money bags emptied
+    TLevelResult Day;
     std::string File;
 };
 
@@ -249,8 +248,6 @@ void PlaceNewPlayer(TPlayer& player, int32_t episod)
     player.SpeedPlay = kMinSpeedPlay;
 }
 
-// Plays one level with the player as the previous levels left it; the player's record and
-// the session's flags go on to the next level.
 // Every few seconds of a level: its time, score, customers and belt, on standard error.
 void TraceLevel(const tLevel& level, int64_t now)
 {
@@ -263,8 +260,10 @@ void TraceLevel(const tLevel& level, int64_t now)
     std::cerr << "\n";
 }
 
+// Plays one level with the player as the previous levels left it; the player's record and
+// the session's flags go on to the next level.
 TSimResult RunLevelWithBot(const TSimData& sim, int32_t episod, int32_t levelIndex, uint32_t seed,
-                           const std::string& botName, TPlayer& player, TSessionFlags& session, TGameLog& log,
+                           const std::string& botName, TPlayer& player, TSessionFlags& flags, TGameLog& log,
                            bool trace)
 {
     TSimResult result;
@@ -274,87 +273,51 @@ TSimResult RunLevelWithBot(const TSimData& sim, int32_t episod, int32_t levelInd
         result.Result = "missing";
         return result;
     }
-    result.Goal = entry->Goal;
-    result.ExGoal = entry->ExGoal;
 
-    // Each level starts from the customer types as loaded.
-    TManTypeTable mans = sim.Tables.Mans;
     TManualClock clock;
     TRandom gameplay(seed);
     TRandom cosmetic(kCosmeticSeed);
     TSurfEngine surfaces(TDisplayFormat::Bgr32());
     surfaces.SetGameLog(&log);
     TSimPictures pictures(surfaces, *sim.Data);
-    TSimHost host(surfaces, *sim.Data);
+    TSimPictureMaker maker(surfaces, *sim.Data);
+    TSimHost host(surfaces);
     TMemoryLevelWindows windows;
     windows.ShowModal("WGame");
-    player.CurrentLevel = levelIndex;
-    RefreshPlayerDerived(player, sim.Tables.Episods, sim.Tables.Shop);
 
-    TLevelGame game;
-    game.Player = &player;
-    game.Shop = &sim.Tables.Shop;
-    game.Episods = &sim.Tables.Episods;
-    game.Mans = &mans;
-    game.Windows = &windows;
-    game.Host = &host;
-    game.Cosmetic = &cosmetic;
-    game.Clock = &clock;
-    game.Params = sim.Params.LevelTimeParams();
-    game.Session = session;
-
-    TLevelRules rules(game);
-    rules.Mans = &mans;
-    rules.AnimeLoader = [&](const std::string& file) {
-        return LoadAnime(surfaces, *sim.Data, file, false);
-    };
-
-    TLevelLinks links;
-    links.Types = &sim.Tables.FishkaTypes;
-    links.Random = &gameplay;
-    links.Log = &log;
-    links.Pictures = &pictures;
-    links.Events = &rules;
-    links.Player = &player;
-    tLevel level(links);
-    level.FileName = entry->Name;
-
-    TLevelStartContext context;
-    context.Data = sim.Data.get();
-    context.Clock = &clock;
-    context.Episods = &sim.Tables.Episods;
-    TLevelStartRequest request{entry->Name, episod, "", levelIndex};
-    if (!StartLevel(level, request, context, rules)) {
+    TLevelSessionServices services;
+    services.Data = sim.Data.get();
+    services.Clock = &clock;
+    services.Log = &log;
+    services.Gameplay = &gameplay;
+    services.Cosmetic = &cosmetic;
+    services.Pictures = &pictures;
+    services.PictureMaker = &maker;
+    services.Windows = &windows;
+    services.Host = &host;
+    services.AnimeLoader = [&](const std::string& file) { return LoadAnime(surfaces, *sim.Data, file, false); };
+    TLevelSession day(sim.Tables, sim.Params, player, flags, TLevelDay{episod, levelIndex, {}, {}}, services);
+    if (!day.Load()) {
         result.Result = "broken";
         return result;
     }
-    level.Tuning = sim.Params.BeltTuning();
-    if (level.Play.Flow.Paused)
-        WBeforeLevel_BPlay_MouseUp(level, game);
-    result.Goal = level.Goals.Goal;
-    result.ExGoal = level.Goals.ExGoal;
+    day.Start();
 
     std::unique_ptr<TSimBot> bot = MakeSimBot(botName, seed);
-    const int64_t limit = clock.NowMs() + level.Times.LevelTime + kOvertime;
-    while (level.Play.Flow.Phase == TLevelPhase::Running && clock.NowMs() < limit) {
+    const int64_t limit = clock.NowMs() + day.Level().Times.LevelTime + kOvertime;
+    while (day.Phase() == TLevelPhase::Running && clock.NowMs() < limit) {
         clock.Advance(kStep);
         const int64_t now = clock.NowMs();
-        if (!level.Play.Flow.Paused)
-            bot->Act(level, game, now);
-        TickGameTimer(level, game, TLevelFrame{now, kStep, TLevelMode::Playing, false});
-        if (trace && (now - level.Times.LevelStart) % kTraceEvery < kStep)
-            TraceLevel(level, now);
+        if (!day.Paused())
+            bot->Act(day, now);
+        day.Tick();
+        if (trace && (now - day.Level().Times.LevelStart) % kTraceEvery < kStep)
+            TraceLevel(day.Level(), now);
     }
-    result.Result = level.Play.Flow.Phase == TLevelPhase::Complete ? "complete"
-                    : level.Play.Flow.Phase == TLevelPhase::Failed ? "failed"
-                                                                   : "unfinished";
-    result.Score = level.Play.Score.LevelScore;
-    result.Served = level.Play.Score.OutfitsServed;
-    result.Lost = level.Play.Score.GarmentsLost;
-    const TLevelScoring& score = level.Play.Score;
-    result.Combos = {score.GreatCount, score.ExelentCount, score.IncredibleCount, score.FantasticCount};
-    result.Bags = score.BagsCount;
-    session = game.Session;
+    result.Day = day.Result();
+    result.Result = result.Day.Phase == TLevelPhase::Complete ? "complete"
+                    : result.Day.Phase == TLevelPhase::Failed ? "failed"
+                                                              : "unfinished";
     return result;
 }
 
@@ -365,9 +328,10 @@ std::string ResultLine(int episode, int level, const TOptions& o, const TSimResu
     if (r.Result == "missing" || r.Result == "broken")
         line << " result=" << r.Result << " file=" << (r.File.empty() ? "-" : r.File);
     else
-        line << " score=" << r.Score << " goal=" << r.Goal << " exgoal=" << r.ExGoal << " result=" << r.Result
-             << " served=" << r.Served << " lost=" << r.Lost << " combos=" << r.Combos[0] << "/" << r.Combos[1]
-             << "/" << r.Combos[2] << "/" << r.Combos[3] << " bags=" << r.Bags;
+        line << " score=" << r.Day.Score << " goal=" << r.Day.Goal << " exgoal=" << r.Day.ExGoal
+             << " result=" << r.Result << " served=" << r.Day.Served << " lost=" << r.Day.Lost
+             << " combos=" << r.Day.Combos[0] << "/" << r.Day.Combos[1] << "/" << r.Day.Combos[2] << "/"
+             << r.Day.Combos[3] << " bags=" << r.Day.Bags;
     return line.str();
 }
 

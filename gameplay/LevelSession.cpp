@@ -1,0 +1,162 @@
+// One day of the shop, from loading its level to its result.
+#include "gameplay/LevelSession.h"
+
+#include "gameplay/GameParams.h"
+#include "gameplay/GameTables.h"
+#include "gameplay/LevelResults.h"
+#include "gameplay/StartLevel.h"
+#include "metagame/EpisodProgress.h"
+
+#include <utility>
+
+TLevelSession::TLevelSession(const TGameTables& tables, const TGameParams& params, TPlayer& player,
+                             TSessionFlags& flags, TLevelDay day, TLevelSessionServices services,
+                             TLevelOptions options)
+    : tables_(tables),
+      player_(player),
+      flags_(flags),
+      day_(std::move(day)),
+      services_(std::move(services)),
+      mans_(tables.Mans),
+      rules_(game_),
+      level_(LinksFor(tables, player, services_, rules_))
+{
+    game_.Player = &player_;
+    game_.Shop = &tables_.Shop;
+    game_.Episods = &tables_.Episods;
+    game_.Mans = &mans_;
+    game_.Windows = services_.Windows;
+    game_.Host = services_.Host;
+    game_.PictureMaker = services_.PictureMaker;
+    game_.Cosmetic = services_.Cosmetic;
+    game_.Clock = services_.Clock;
+    game_.Params = params.LevelTimeParams();
+    game_.Session = flags_;
+    game_.Options = options;
+
+    rules_.Mans = &mans_;
+    rules_.AnimeLoader = services_.AnimeLoader;
+    rules_.ReloadPlayerRecord = [this] {
+        if (services_.ReloadPlayerRecord)
+            services_.ReloadPlayerRecord();
+        PlaceOnDay();
+    };
+
+    level_.Tuning = params.BeltTuning();
+}
+
+TLevelSession::~TLevelSession() = default;
+
+TLevelLinks TLevelSession::LinksFor(const TGameTables& tables, TPlayer& player, const TLevelSessionServices& services,
+                                    TLevelRules& rules)
+{
+    TLevelLinks links;
+    links.Types = &tables.FishkaTypes;
+    links.Random = services.Gameplay;
+    links.Log = services.Log;
+    links.Pictures = services.Pictures;
+    links.Effects = services.Effects;
+    links.Sounds = services.Sounds;
+    links.Events = &rules;
+    links.Player = &player;
+    return links;
+}
+
+// The record the profile file gave is the one of this day: its progress indices and the
+// countdowns of the episode's upgrades follow. A custom level leaves the progress alone.
+void TLevelSession::PlaceOnDay()
+{
+    if (!game_.Options.CustomLevel) {
+        player_.CurrentEpisod = day_.Episod;
+        player_.CurrentLevel = day_.LevelIndex;
+    }
+    RefreshPlayerDerived(player_, tables_.Episods, tables_.Shop);
+}
+
+bool TLevelSession::Load()
+{
+    std::string fileName = day_.FileName;
+    if (fileName.empty())
+        if (const TLevelInEpisod* entry = tables_.Episods.Level(day_.Episod, day_.LevelIndex))
+            fileName = entry->Name;
+    if (fileName.empty()) {
+        level_.WriteLog("Error StartLevel: episode " + std::to_string(day_.Episod + 1) + " has no day " +
+                        std::to_string(day_.LevelIndex + 1));
+        return false;
+    }
+
+    TLevelStartContext context;
+    context.Data = services_.Data;
+    context.Clock = services_.Clock;
+    context.Episods = &tables_.Episods;
+    context.Progress = services_.Progress;
+    context.PreviousPictures = services_.PreviousPictures;
+    context.PrepareHeaps = services_.PrepareHeaps;
+    const TLevelStartRequest request{fileName, day_.Episod, day_.Folder, day_.LevelIndex};
+    if (!StartLevel(level_, request, context, rules_))
+        return false;
+    awaitingStart_ = level_.Play.Flow.Paused;
+    lastTick_ = Now();
+    return true;
+}
+
+void TLevelSession::Start()
+{
+    if (!awaitingStart_)
+        return;
+    awaitingStart_ = false;
+    WBeforeLevel_BPlay_MouseUp(level_, game_);
+}
+
+void TLevelSession::Tick(TLevelMode mode)
+{
+    const int64_t now = Now();
+    const TLevelFrame frame{now, now - lastTick_, mode, game_.Options.HintsOn};
+    lastTick_ = now;
+    switch (Phase()) {
+    case TLevelPhase::Running:
+        TickGameTimer(level_, game_, frame);
+        break;
+    case TLevelPhase::Complete:
+        TickLevelComplete(level_, game_, now);
+        break;
+    case TLevelPhase::Loaded:
+    case TLevelPhase::Failed:
+        break;
+    }
+    flags_ = game_.Session;
+}
+
+void TLevelSession::MouseMove(int32_t x, int32_t y) { LevelMouseMove(level_, game_, x, y); }
+
+void TLevelSession::MouseDown(TLevelMouseButton button, int32_t x, int32_t y)
+{
+    if (Phase() == TLevelPhase::Complete && !level_.Play.Flow.ResultsShown) {
+        ShowResults(level_, game_, Now());
+        return;
+    }
+    LevelMouseDown(level_, game_, button, x, y);
+}
+
+void TLevelSession::Pause() { PauseLevel(level_, Now()); }
+
+void TLevelSession::Resume()
+{
+    if (Paused())
+        ResumeLevel(level_, Now() - level_.Play.Flow.PausedAt);
+}
+
+TLevelResult TLevelSession::Result() const
+{
+    const TLevelScoring& score = level_.Play.Score;
+    TLevelResult result;
+    result.Phase = Phase();
+    result.Score = score.LevelScore;
+    result.Goal = level_.Goals.Goal;
+    result.ExGoal = level_.Goals.ExGoal;
+    result.Served = score.OutfitsServed;
+    result.Lost = score.GarmentsLost;
+    result.Combos = {score.GreatCount, score.ExelentCount, score.IncredibleCount, score.FantasticCount};
+    result.Bags = score.BagsCount;
+    return result;
+}
