@@ -6,6 +6,12 @@
 
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 std::vector<uint8_t> Scrambled(std::vector<uint8_t> bytes, std::string_view key)
@@ -134,13 +140,33 @@ TEST(DataXml, FailedSaveKeepsTheOldFile)
 {
     TTempFolder folder;
     folder.Write("players.dat", "old content");
-    std::filesystem::create_directory(folder / "players.dat.tmp");  // the temporary cannot be created
+    // Every temporary file has a name of its own, so none can be blocked in advance: the
+    // folder refuses new files instead, and root, whom that does not stop, finds the old
+    // file immutable (it cannot be replaced).
+    ::chmod(folder.Path().c_str(), 0555);
+    const int old = ::open((folder / "players.dat").c_str(), O_RDONLY);
+    int flags = 0;
+    const bool immutable = ::geteuid() == 0 && ::ioctl(old, FS_IOC_GETFLAGS, &flags) == 0 &&
+                           (flags |= FS_IMMUTABLE_FL, ::ioctl(old, FS_IOC_SETFLAGS, &flags) == 0);
+    if (::geteuid() == 0 && !immutable) {
+        ::close(old);
+        ::chmod(folder.Path().c_str(), 0755);
+        GTEST_SKIP() << "root writes into a read-only folder, and this file system has no immutable files";
+    }
     TQelParser document;
     document.AddChild("PlayersListXML");
     std::string error;
     EXPECT_FALSE(SaveDataXml(document, folder / "players.dat", kDataKey, false, &error));
+    if (immutable) {
+        flags &= ~FS_IMMUTABLE_FL;
+        ::ioctl(old, FS_IOC_SETFLAGS, &flags);
+    }
+    ::close(old);
+    ::chmod(folder.Path().c_str(), 0755);
     EXPECT_FALSE(error.empty());
     EXPECT_EQ(folder.Read("players.dat"), "old content");
+    // Nor is a temporary file left behind.
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder.Path()), {}), 1);
 }
 
 }  // namespace
