@@ -26,8 +26,11 @@ std::optional<std::vector<uint8_t>> TDataSource::Read(std::string_view name, std
             }
             return stream->Bytes();
         } catch (const std::exception& e) {
+            // Callers log this text as it stands: it alone has to tell which entry of which
+            // archive failed, and why.
             if (error)
-                *error = std::string(e.what()) + ": \"" + std::string(name) + "\"";
+                *error = "Cannot read \"" + std::string(name) + "\" from \"" + archive_->Path().string() +
+                         "\": " + e.what();
             return std::nullopt;
         }
     }
@@ -52,6 +55,9 @@ std::vector<std::string> TDataSource::Names() const
 
 void TDataSource::Reopen()
 {
-    if (archive_)
-        archive_ = std::make_unique<TFileFolder>(archive_->Path());
+    if (!archive_)
+        return;
+    auto reopened = std::make_unique<TFileFolder>(archive_->Path());
+    reopened->CheckEntries();
+    archive_ = std::move(reopened);
 }

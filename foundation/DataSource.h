@@ -25,13 +25,16 @@ public:
     // Whether a resource of that bare name exists.
     bool Exists(std::string_view name) const;
     // A copy of the resource's bytes, or nothing when it is absent or cannot be read (a
-    // damaged archive entry, a name that is not a bare file name); error says why.
+    // damaged archive entry, a name that is not a bare file name); error says why, naming
+    // the resource.
     std::optional<std::vector<uint8_t>> Read(std::string_view name, std::string* error = nullptr) const;
     // Every resource name: the archive's directory in stored order, or the folder's files
     // sorted ignoring case.
     std::vector<std::string> Names() const;
 
-    // Opens the archive file again (dropping every buffer it held); archive mode only.
+    // Opens the archive file again (dropping every buffer it held) and checks that every
+    // entry still lies inside it; archive mode only. Throws as opening does, keeping the
+    // old archive.
     void Reopen();
 
 private:

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <memory>
 #include <system_error>
+#include <unistd.h>
 
 namespace {
 
@@ -17,11 +18,20 @@ struct FileCloser {
 };
 using File = std::unique_ptr<FILE, FileCloser>;
 
+// Read-only, and only a regular file: a pipe in the archive's place must not hold the
+// start-up for ever.
 File OpenForReading(const std::filesystem::path& path)
 {
-    File f(std::fopen(path.c_str(), "rb"));
-    if (!f)
-        throw std::system_error(errno, std::generic_category(), "Cannot open file \"" + path.string() + "\"");
+    std::string error;
+    int fd = OpenRegularFile(path, &error);
+    if (fd < 0)
+        throw std::system_error(errno, std::generic_category(), error);
+    File f(::fdopen(fd, "rb"));
+    if (!f) {
+        const int e = errno;
+        ::close(fd);
+        throw std::system_error(e, std::generic_category(), "Cannot open file \"" + path.string() + "\"");
+    }
     return f;
 }
 
@@ -84,6 +94,23 @@ TFileFolder::TFileFolder(std::filesystem::path path) : path_(std::move(path))
         dir_[i].Reserved = I32(p + 44);
     }
     dataBase_ = static_cast<uint32_t>(kHeaderSize + kEntrySize * count);
+}
+
+void TFileFolder::CheckEntries() const
+{
+    std::error_code ec;
+    const uint64_t fileSize = std::filesystem::file_size(path_, ec);
+    if (ec)
+        throw EFileFolderError("Cannot open FileFolder (" + ec.message() + ")");
+    for (const TDirEntry& entry : dir_) {
+        if (entry.Offset < 0 || entry.Size < 0)
+            throw EFileFolderError("Cannot open FileFolder (entry \"" + entry.FileName() +
+                                   "\" has a negative offset or size)");
+        const uint64_t end = uint64_t{dataBase_} + static_cast<uint64_t>(entry.Offset) + static_cast<uint64_t>(entry.Size);
+        if (end > fileSize)
+            throw EFileFolderError("Cannot open FileFolder (entry \"" + entry.FileName() + "\" ends at byte " +
+                                   std::to_string(end) + " of a file of " + std::to_string(fileSize) + " bytes)");
+    }
 }
 
 int TFileFolder::FindFile(std::string_view name) const

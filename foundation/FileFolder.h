@@ -37,8 +37,14 @@ public:
     static constexpr size_t kEntrySize = 48;
     static constexpr size_t kMaxNameLength = 35;
 
-    // Reads the header and the directory, then closes the file again.
+    // Reads the header and the directory, then closes the file again. Only a regular
+    // file opens.
     explicit TFileFolder(std::filesystem::path path);
+
+    // Throws EFileFolderError naming the first entry whose bytes do not lie inside the
+    // file: a truncated or damaged archive. Opening alone does not look, since such an
+    // archive still serves its whole entries; a game that needs all of its data asks.
+    void CheckEntries() const;
 
     // Index of the first entry whose name equals name ignoring ASCII case, or -1.
     int FindFile(std::string_view name) const;

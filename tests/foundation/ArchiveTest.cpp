@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 std::vector<uint8_t> Bytes(std::string_view s)
@@ -149,6 +151,80 @@ TEST_F(FileFolderRead, TruncatedArchiveLeavesTheBufferEmpty)
     std::string raw = Header(0x3039, 0, 1, 0xFFFE) + Entry("cut.bin", 0, 10) + "abc";
     TFileFolder archive(folder_.Write("cut.zxc", raw));
     EXPECT_THROW(archive.GetFileStream("cut.bin"), EFileFolderError);
+}
+
+// What opening lets through, because whole entries of such an archive still read, the
+// entry check refuses: the game asks for it before it trusts the archive with start-up.
+TEST(FileFolderCheck, EveryEntryMustLieInsideTheFile)
+{
+    TTempFolder folder;
+    const std::string whole = Header(0x3039, 0, 2, 0xFFFD) + Entry("a.xml", 0, 3) + Entry("b.ogg", 3, 4) + "abcdefg";
+    struct TCase {
+        const char* What;
+        std::string Bytes;
+        const char* Error;  // nullptr: the check passes
+    };
+    const TCase cases[] = {
+        {"whole", whole, nullptr},
+        {"trailing bytes", whole + "zz", nullptr},
+        {"data cut short", whole.substr(0, whole.size() - 2),
+         "Cannot open FileFolder (entry \"b.ogg\" ends at byte 111 of a file of 109 bytes)"},
+        {"no data at all", whole.substr(0, 8 + 2 * 48),
+         "Cannot open FileFolder (entry \"a.xml\" ends at byte 107 of a file of 104 bytes)"},
+        {"negative size", Header(0x3039, 0, 1, 0xFFFE) + Entry("n.png", 0, -1),
+         "Cannot open FileFolder (entry \"n.png\" has a negative offset or size)"},
+        {"negative offset", Header(0x3039, 0, 1, 0xFFFE) + Entry("n.png", -56, 4) + "abcd",
+         "Cannot open FileFolder (entry \"n.png\" has a negative offset or size)"},
+        {"offset beyond 2 GiB", Header(0x3039, 0, 1, 0xFFFE) + Entry("big.bin", 0x7FFFFFF0, 0x7FFFFFF0),
+         "Cannot open FileFolder (entry \"big.bin\" ends at byte 4294967320 of a file of 56 bytes)"},
+    };
+    for (const TCase& c : cases) {
+        TFileFolder archive(folder.Write("game.zxc", c.Bytes));
+        if (!c.Error) {
+            EXPECT_NO_THROW(archive.CheckEntries()) << c.What;
+            continue;
+        }
+        try {
+            archive.CheckEntries();
+            ADD_FAILURE() << c.What << " passed";
+        } catch (const EFileFolderError& e) {
+            EXPECT_STREQ(e.what(), c.Error) << c.What;
+        }
+    }
+}
+
+TEST(FileFolderOpen, OnlyARegularFileOpens)
+{
+    TTempFolder folder;
+    ASSERT_EQ(::mkfifo((folder / "pipe.zxc").c_str(), 0644), 0);
+    std::filesystem::create_directory(folder / "folder.zxc");
+    // The pipe has no writer: an open that waited for one would never return.
+    for (const char* name : {"pipe.zxc", "folder.zxc"}) {
+        try {
+            TFileFolder archive(folder / name);
+            ADD_FAILURE() << name << " opened";
+        } catch (const std::system_error& e) {
+            EXPECT_NE(std::string(e.what()).find("not a regular file"), std::string::npos) << e.what();
+        }
+    }
+}
+
+// An entry cut short after the archive was opened: the reader's error names the entry,
+// the archive and the cause, which is all a log line has to go on.
+TEST(DataSource, ACutEntryIsNamedWithItsCause)
+{
+    TTempFolder folder;
+    WriteFileFolder(folder / "game.zxc", {{"click.ogg", Bytes("click")}, {"Last.ogg", Bytes("0123456789")}});
+    TDataSource archive(std::make_unique<TFileFolder>(folder / "game.zxc"));
+    std::filesystem::resize_file(folder / "game.zxc", std::filesystem::file_size(folder / "game.zxc") - 4);
+    std::string error;
+    EXPECT_TRUE(archive.Read("click.ogg", &error));
+    EXPECT_FALSE(archive.Read("Last.ogg", &error));
+    EXPECT_EQ(error, "Cannot read \"Last.ogg\" from \"" + (folder / "game.zxc").string() +
+                         "\": Cannot load file (wrong file size)");
+    // Opening it again finds the damage at once, and keeps the old archive.
+    EXPECT_THROW(archive.Reopen(), EFileFolderError);
+    EXPECT_TRUE(archive.Read("click.ogg"));
 }
 
 TEST(FileFolderWrite, RefusesBadNames)
