@@ -30,14 +30,15 @@ TQelLog::TQelLog(fs::path path, const IClock& clock, bool startFresh)
     }
 }
 
-void TQelLog::Add(const std::string& message)
+bool TQelLog::Add(const std::string& message, std::string* error)
 {
     if (!Enabled)
-        return;
+        return true;
     if (Listener)
         Listener(message);
-    if (!path_.empty())
-        AppendToFile(path_, FormatLogStamp(clock_.NowMs() - startTick_) + message + "\r\n");
+    if (path_.empty())
+        return true;
+    return AppendToFile(path_, FormatLogStamp(clock_.NowMs() - startTick_) + message + "\r\n", error);
 }
 
 void TQelLog::AddAndShow(const std::string& message, IMessageBox* box)
@@ -71,9 +72,17 @@ void TGameLog::WriteLog(const std::string& message, const std::string& fileName)
     if (Listener)
         Listener(message, fileName);
     if (fileName.empty()) {
-        log_.Add(message);
-        if (debugBox_ && message.starts_with("Error"))
+        std::string error;
+        const bool written = log_.Add(message, &error);
+        const bool isError = message.starts_with("Error");
+        if (debugBox_ && isError)
             debugBox_->Show("", message);
+        else if (!written && isError && unwritableBox_ && !unwritableShown_) {
+            // Once: a folder that refuses one line refuses them all, and a box per line
+            // would bury the game.
+            unwritableShown_ = true;
+            unwritableBox_->Show("", message + "\n\nThe game log cannot be written either: " + error);
+        }
     } else if (!folder_.empty() && IsBareFileName(fileName)) {
         AppendToFile(folder_ / fileName, message + "\r\n");
     }

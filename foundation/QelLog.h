@@ -17,14 +17,17 @@ std::string FormatLogStamp(int64_t elapsedMs);
 
 // One log file. Each line is appended on its own (open, append, flush, close), so the
 // file is complete at every moment and a line costs the same however long the file is.
-// Writing errors are swallowed: a log must never fail the code that writes to it.
+// Writing errors never fail the code that writes to it. Only a regular file is written:
+// a pipe or a folder in the log's place loses the line instead of holding the game.
 class TQelLog {
 public:
     // An empty path keeps the lines in no file (listeners still see them). With
     // startFresh an existing file of that name is deleted, so each run starts anew.
     TQelLog(std::filesystem::path path, const IClock& clock, bool startFresh);
 
-    void Add(const std::string& message);
+    // False when the line could not be written to the file (error says why); a log with
+    // no file, or not enabled, never fails.
+    bool Add(const std::string& message, std::string* error = nullptr);
     void AddAndShow(const std::string& message, IMessageBox* box);
 
     const std::filesystem::path& Path() const { return path_; }
@@ -57,6 +60,10 @@ public:
 
     // In debug mode messages that begin with "Error" are also shown in a box.
     void SetDebugBox(IMessageBox* box) { debugBox_ = box; }
+    // Where an "Error" message goes when the log file cannot take it (a read-only user
+    // folder): shown in a box once per run, with the reason, so a save that fails is
+    // never silent. Lines that are no errors are lost quietly.
+    void SetUnwritableBox(IMessageBox* box) { unwritableBox_ = box; }
 
     int64_t StartTick() const { return log_.StartTick(); }
     const std::filesystem::path& Path() const { return log_.Path(); }
@@ -68,6 +75,8 @@ private:
     std::filesystem::path folder_;
     TQelLog log_;
     IMessageBox* debugBox_ = nullptr;
+    IMessageBox* unwritableBox_ = nullptr;
+    bool unwritableShown_ = false;
 };
 
 // Runs one step of the game; whatever escapes it becomes one line of the game log, the

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 namespace {
 
 TEST(LogStamp, MinutesSecondsMillisecondsWithoutPadding)
@@ -85,6 +87,45 @@ TEST(GameLog, DebugBoxOnlyForMessagesStartingWithError)
     log.WriteLog("Bass init Ok...");
     ASSERT_EQ(box.Boxes.size(), 1u);
     EXPECT_EQ(box.Boxes[0].Text, "Error LoadShop");
+}
+
+// A log file that cannot be written (a read-only user folder, a pipe or a folder in its
+// place) must not make a failing save silent: the first "Error" line is shown once.
+TEST(GameLog, AnUnwritableLogShowsTheFirstErrorOnce)
+{
+    struct TCase {
+        const char* What;
+        void (*Spoil)(const std::filesystem::path& log);
+    };
+    const TCase cases[] = {
+        {"a folder", [](const std::filesystem::path& log) { std::filesystem::create_directory(log); }},
+        {"a pipe", [](const std::filesystem::path& log) { ASSERT_EQ(::mkfifo(log.c_str(), 0644), 0); }},
+    };
+    for (const TCase& c : cases) {
+        TTempFolder folder;
+        c.Spoil(folder / "Glimmora.log");
+        TManualClock clock;
+        TGameLog log(folder.Path(), clock);
+        TRecordingMessageBox box;
+        log.SetUnwritableBox(&box);
+        log.WriteLog("Bass init Ok...");
+        log.WriteLog("Error SaveOptions: Cannot create \"options.cfg\"");
+        log.WriteLog("Error SavePlayerState");
+        ASSERT_EQ(box.Boxes.size(), 1u) << c.What;
+        EXPECT_TRUE(box.Boxes[0].Text.starts_with("Error SaveOptions: Cannot create \"options.cfg\"\n\n"
+                                                  "The game log cannot be written either: "))
+            << box.Boxes[0].Text;
+    }
+
+    // A log that takes its lines shows nothing.
+    TTempFolder folder;
+    TManualClock clock;
+    TGameLog log(folder.Path(), clock);
+    TRecordingMessageBox box;
+    log.SetUnwritableBox(&box);
+    log.WriteLog("Error SaveOptions");
+    EXPECT_TRUE(box.Boxes.empty());
+    EXPECT_EQ(folder.Read("Glimmora.log"), "{0:0:0} Error SaveOptions\r\n");
 }
 
 }  // namespace
