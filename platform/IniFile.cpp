@@ -4,6 +4,8 @@
 #include "foundation/Files.h"
 #include "foundation/Text.h"
 
+namespace fs = std::filesystem;
+
 TIniFile::TIniFile(std::string_view text)
 {
     size_t pos = 0;
@@ -36,11 +38,17 @@ TIniFile::TIniFile(std::string_view text)
     }
 }
 
-TIniFile TIniFile::Load(const std::filesystem::path& path)
+TIniFile TIniFile::Load(const std::filesystem::path& path, std::string* error)
 {
-    auto bytes = ReadFileBytes(path);
-    if (!bytes)
+    std::string why;
+    auto bytes = ReadFileBytes(path, &why);
+    if (!bytes) {
+        // A missing file is the first run, no failure.
+        std::error_code ec;
+        if (error && fs::symlink_status(path, ec).type() != fs::file_type::not_found)
+            *error = why;
         return TIniFile();
+    }
     return TIniFile(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
 }
 

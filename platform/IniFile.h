@@ -15,7 +15,9 @@ public:
     // are comments; names and values are trimmed.
     explicit TIniFile(std::string_view text);
     // The file's content, or an empty document when it does not exist or cannot be read.
-    static TIniFile Load(const std::filesystem::path& path);
+    // Only a regular file is read (a pipe in its place never holds the caller); error
+    // says why a file that is there could not be read, and stays empty for a missing one.
+    static TIniFile Load(const std::filesystem::path& path, std::string* error = nullptr);
 
     // The value of the first key of that name in the first section of that name.
     std::optional<std::string> Read(std::string_view section, std::string_view key) const;

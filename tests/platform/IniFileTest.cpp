@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace {
 
 TEST(IniFile, ReadsNamesWithoutCaseAndValuesTrimmed)
@@ -67,6 +70,32 @@ TEST(IniFile, SavesThroughATemporaryFileAndLoadsBack)
     EXPECT_EQ(TIniFile::Load(folder / "options.cfg").ReadString("options", "gamefolderdir", "?"), "data\\");
     EXPECT_EQ(TIniFile::Load(folder / "missing.cfg").Text(), "");
     EXPECT_FALSE(ini.Save(folder / "no" / "such" / "options.cfg", &error));
+}
+
+// options.cfg is read only as a regular file: a pipe in its place (which would hold the
+// start-up for ever) or a folder reads as an empty document and says why; a missing
+// file is a first run and no error.
+TEST(IniFile, LoadsOnlyARegularFile)
+{
+    // A pipe opened the blocking way never returns: the alarm fails the binary instead.
+    ::alarm(60);
+    TTempFolder folder;
+    ASSERT_EQ(::mkfifo((folder / "pipe.cfg").c_str(), 0644), 0);
+    std::filesystem::create_directory(folder / "folder.cfg");
+    folder.Write("options.cfg", "[Options]\nSoundVolume=40\n");
+    struct TCase {
+        const char* Name;
+        int Volume;
+        bool Error;
+    };
+    for (const TCase c : {TCase{"pipe.cfg", 100, true}, {"folder.cfg", 100, true}, {"missing.cfg", 100, false},
+                          {"options.cfg", 40, false}}) {
+        std::string error;
+        const TIniFile ini = TIniFile::Load(folder / c.Name, &error);
+        EXPECT_EQ(ini.ReadInteger("Options", "SoundVolume", 100), c.Volume) << c.Name;
+        EXPECT_EQ(!error.empty(), c.Error) << c.Name << ": " << error;
+    }
+    ::alarm(0);
 }
 
 }  // namespace
