@@ -3,6 +3,7 @@
 
 #include "foundation/DataSource.h"
 #include "foundation/Files.h"
+#include "foundation/QelLog.h"
 #include "foundation/Text.h"
 
 #include <algorithm>
@@ -132,8 +133,12 @@ void TMusicList::LoadSoundsFromArchive(const TDataSource& archive)
         } else {
             continue;
         }
-        // A damaged entry is loaded as nothing: the name stays, silent.
-        auto bytes = archive.Read(name);
+        // A damaged entry is loaded as nothing: the name stays, silent, and the log says
+        // which entry and why (the library alone could only say that nothing loaded).
+        std::string error;
+        auto bytes = archive.Read(name, &error);
+        if (TQelLog* log = EngineLog(); !bytes && log)
+            log->Add("Error LoadSound " + name + ": " + error);
         LoadMusicFromStream(bytes ? std::span<const uint8_t>(*bytes) : std::span<const uint8_t>(), name, kind);
     }
 }

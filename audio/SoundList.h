@@ -53,7 +53,8 @@ public:
     // Every module file of the folder, in name order.
     void LoadMusicFolder(const std::filesystem::path& folder);
     // Every sample of the archive not in the list yet (so the "Sounds" folder's own
-    // samples stay), and every module, in the archive's order.
+    // samples stay), and every module, in the archive's order. An entry that cannot be
+    // read stays in the list silent, with a line naming it and the cause in the engine log.
     void LoadSoundsFromArchive(const TDataSource& archive);
 
     // A module starts silently at the order and glides to musicVolume over fadeMs, and

@@ -4,6 +4,7 @@
 
 #include "foundation/DataSource.h"
 #include "foundation/FileFolder.h"
+#include "foundation/QelLog.h"
 #include "tests/audio/RecordingAudioLibrary.h"
 #include "tests/common/TempFolder.h"
 
@@ -69,6 +70,33 @@ TEST(SoundList, SoundsFolderSamplesStayAndArchiveModulesLoad)
     }
     // The list frees what it loaded, and nothing for a refused load.
     EXPECT_EQ(audio.Take(), (std::vector<std::string>{"free sample 1", "free sample 2", "free module 3"}));
+}
+
+// A sound entry cut short (the archive shrank after it was opened) stays silent, and the
+// log names the entry and the cause, where the library alone could only say "not loaded".
+TEST(SoundList, ACutArchiveEntryIsLoggedByNameAndCause)
+{
+    TTempFolder folder;
+    WriteFileFolder(folder / "game.zxc", {{"click.ogg", Bytes("click")}, {"coin.ogg", Bytes("coin-coin")}});
+    TDataSource archive(std::make_unique<TFileFolder>(folder / "game.zxc"));
+    std::filesystem::resize_file(folder / "game.zxc", std::filesystem::file_size(folder / "game.zxc") - 3);
+    TManualClock clock;
+    TQelLog engineLog({}, clock, false);
+    engineLog.Enabled = true;
+    std::vector<std::string> lines;
+    engineLog.Listener = [&](const std::string& line) { lines.push_back(line); };
+    TQelLog* previous = EngineLog();
+    SetEngineLog(&engineLog);
+    TRecordingAudioLibrary audio;
+    {
+        TMusicList list(audio);
+        list.LoadSoundsFromArchive(archive);
+        EXPECT_EQ(Names(list), (std::vector<std::string>{"click.ogg S1", "coin.ogg S0"}));
+    }
+    SetEngineLog(previous);
+    EXPECT_EQ(lines, std::vector<std::string>{"Error LoadSound coin.ogg: Cannot read \"coin.ogg\" from \"" +
+                                              (folder / "game.zxc").string() +
+                                              "\": Cannot load file (wrong file size)"});
 }
 
 TEST(SoundList, ReloadingANameFreesTheOldSound)
