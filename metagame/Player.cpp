@@ -2,6 +2,56 @@
 #include "metagame/Player.h"
 
 #include <algorithm>
+#include <cstdint>
+
+namespace {
+
+// Buying an outfit sets the count of shop visits without a purchase one below zero.
+constexpr int32_t kMinNoBy = -1;
+
+bool IsUtf8Continuation(char c)
+{
+    return (static_cast<unsigned char>(c) & 0xC0) == 0x80;
+}
+
+}  // namespace
+
+int32_t HoldMoney(int64_t money)
+{
+    return static_cast<int32_t>(std::clamp<int64_t>(money, -kMaxMoney, kMaxMoney));
+}
+
+int32_t AddMoney(int32_t money, int64_t amount)
+{
+    // An amount beyond 32 bits is beyond any money; held to them first, the sum cannot
+    // overflow before it is held itself.
+    return HoldMoney(int64_t{money} + std::clamp<int64_t>(amount, INT32_MIN, INT32_MAX));
+}
+
+std::string CutPlayerName(std::string_view name)
+{
+    size_t characters = 0;
+    for (size_t i = 0; i < name.size(); ++i)
+        if (!IsUtf8Continuation(name[i]) && ++characters > kMaxPlayerNameLength)
+            return std::string(name.substr(0, i));
+    return std::string(name);
+}
+
+void HoldPlayerInRange(TPlayer& player)
+{
+    player.Name = CutPlayerName(player.Name);
+    for (int32_t* money : {&player.CurrentScore, &player.TotalScore, &player.PrevScore})
+        *money = HoldMoney(*money);
+    for (int32_t& score : player.EpisodeScore)
+        score = HoldMoney(score);
+    for (int32_t* counter : {&player.BagsCount, &player.GreatCount, &player.ExelentCount, &player.IncredibleCount,
+                             &player.FantasticCount, &player.ExtraExpertGoal, &player.ChooseInterior,
+                             &player.MaxEpisod, &player.CurrentEpisod, &player.CurrentLevel, &player.Cur})
+        *counter = std::clamp(*counter, 0, kMaxCounter);
+    player.NoBy = std::clamp(player.NoBy, kMinNoBy, kMaxCounter);
+    for (int32_t& stage : player.Kostums)
+        stage = std::clamp(stage, 0, kMaxCounter);
+}
 
 const std::vector<int32_t>& TPlayer::UpgradesOf(int32_t episod) const
 {

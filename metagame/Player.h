@@ -6,6 +6,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 inline constexpr int kEpisodSlots = 8;    // episode scores and completion flags kept per profile
@@ -14,6 +15,17 @@ inline constexpr int kWearSlots = 6;      // two stages of each column on the ca
 inline constexpr int kUpgradeSlots = 6;   // upgrades of one episode on the interior page
 inline constexpr double kMinSpeedPlay = 0.2;  // outfits per second assumed for a new player
 inline constexpr double kMaxSpeedPlay = 100.0;  // beyond any hand: a larger stored value is damage
+
+// Money and scores are held to plus or minus this: eight digits, far beyond what a whole
+// game earns, and the eight episode scores together still fit a 32-bit sum. A stored
+// value outside is damage.
+inline constexpr int32_t kMaxMoney = 99'999'999;
+// Achievement counters, outfit stages, progress indices and shop visits: beyond any play,
+// and far from overflow when a level adds to them.
+inline constexpr int32_t kMaxCounter = 1'000'000;
+// The longest player name, in characters (UTF-8 code points): what the name edits of the
+// interface take (their MaxLength). A longer name read from a file is cut to it.
+inline constexpr size_t kMaxPlayerNameLength = 20;
 
 // One countdown towards unlocking an upgrade during a level, and the interior slot (1 to 6,
 // 0 = none) of the upgrade it opens.
@@ -85,6 +97,16 @@ struct TPlayer {
     bool HasUpgrade(int32_t episod, int32_t upgrade) const;
     bool HintShown(int32_t hint) const;
 };
+
+// A sum of money or score held to plus or minus kMaxMoney. AddMoney is the way play adds
+// a score or money to the record (the level's money, an episode's score): no overflow.
+int32_t HoldMoney(int64_t money);
+int32_t AddMoney(int32_t money, int64_t amount);
+// The name cut to kMaxPlayerNameLength characters, never inside a UTF-8 sequence.
+std::string CutPlayerName(std::string_view name);
+// Every saved value held to its range, the name cut: what a profile holds once loaded, so
+// a damaged or hand-edited file neither overflows in play nor is saved back as it was.
+void HoldPlayerInRange(TPlayer& player);
 
 // New-game values in memory. With keepProgress the episode reached, the completed game,
 // the high-score flag and the hints seen stay. SpeedPlay and ShowInstructions never change.

@@ -204,4 +204,5 @@ void ReadPlayerState(const TQelXMLTag& state, TPlayer& player)
     }
 
     player.ShowInstructions = StateFlag(state, "ShowInstructions", true);
+    HoldPlayerInRange(player);
 }

@@ -10,8 +10,8 @@ struct TPlayer;
 // Appends every value of the player as a child of currentState (a full save).
 void WritePlayerState(TQelXMLTag& currentState, const TPlayer& player);
 // Reads the values of currentState into the player; a missing value gives its default.
-// Numbers are read from their leading digits; SpeedPlay accepts "," as well as "." and
-// is raised to its minimum.
+// Numbers are read from their leading digits and held to their ranges (HoldPlayerInRange);
+// SpeedPlay accepts "," as well as "." and is held to its range too.
 void ReadPlayerState(const TQelXMLTag& currentState, TPlayer& player);
 
 // A flag value: "true"/"false" in any case, or a number (non-zero is true); fallback when

@@ -47,9 +47,22 @@ std::vector<TQelXMLTag*> Profiles(const TQelXMLTag& list)
     return profiles;
 }
 
+// Names are compared and shown as the name edit would have taken them.
 std::string NameOf(const TQelXMLTag& profile)
 {
-    return DecodeNameValue(profile.AttributeValue("Name"));
+    return CutPlayerName(DecodeNameValue(profile.AttributeValue("Name")));
+}
+
+// A name longer than the edit takes (a damaged or hand-edited file) is written back cut,
+// so the file holds what the game shows and compares.
+void CutStoredNames(TQelXMLTag& list)
+{
+    for (TQelXMLTag* profile : Profiles(list)) {
+        const std::string stored = profile->AttributeValue("Name");
+        const std::string name = NameOf(*profile);
+        if (DecodeNameValue(stored) != name)
+            profile->GetAttributeByName("Name")->SetValue(EncodeNameValue(name));
+    }
 }
 
 TQelXMLTag* FindProfile(const TQelXMLTag& list, std::string_view name, int32_t* index = nullptr)
@@ -202,6 +215,7 @@ TPlayersFile::TOpen TPlayersFile::Open(TQelParser& document, TQelXMLTag*& list) 
     list = document.GetChild(0);
     if (list->Name != kListName)
         throw TQelException("\"" + path->filename().string() + "\" holds no " + std::string(kListName));
+    CutStoredNames(*list);
     return TOpen::Ready;
 }
 
@@ -282,7 +296,7 @@ TProfileResult TPlayersFile::SavePlayerState(TPlayer& player, TSaveMode mode)
         TQelXMLTag* list = nullptr;
         if (Open(document, list) == TOpen::Missing)
             return TProfileResult::NoFile;
-        TQelXMLTag* profile = player.Name.empty() ? nullptr : ProfileToSave(*list, player.Name);
+        TQelXMLTag* profile = player.Name.empty() ? nullptr : ProfileToSave(*list, CutPlayerName(player.Name));
         if (profile) {
             TQelXMLTag* state = profile->GetChildByName("CurrentState");
             switch (mode) {
@@ -321,17 +335,18 @@ TProfileResult TPlayersFile::MakeNewPlayersFile(const TPlayer& player)
 {
     if (player.Name.empty())
         return TProfileResult::EmptyName;
+    const std::string name = CutPlayerName(player.Name);
     return Guarded("MakeNewPlayersFile", TProfileResult::Failed, [&] {
         TQelParser document;
         TQelXMLTag* list = nullptr;
         if (Open(document, list) == TOpen::Missing) {
             list = document.AddChild(std::string(kListName));
             list->AddAttribute("CurrentPlayer", "0");
-            AppendProfile(*list, player.Name)->AddChild("CurrentState");
+            AppendProfile(*list, name)->AddChild("CurrentState");
         } else {
             int32_t index = -1;
-            if (!FindProfile(*list, player.Name, &index)) {
-                AppendProfile(*list, player.Name)->AddChild("CurrentState");
+            if (!FindProfile(*list, name, &index)) {
+                AppendProfile(*list, name)->AddChild("CurrentState");
                 index = static_cast<int32_t>(Profiles(*list).size()) - 1;
             }
             SetCurrentIndex(*list, index);
@@ -341,8 +356,9 @@ TProfileResult TPlayersFile::MakeNewPlayersFile(const TPlayer& player)
     });
 }
 
-TProfileResult TPlayersFile::AddNewPlayer(const std::string& name)
+TProfileResult TPlayersFile::AddNewPlayer(const std::string& typed)
 {
+    const std::string name = CutPlayerName(typed);
     if (name.empty())
         return TProfileResult::EmptyName;
     return Guarded("AddNewPlayer", TProfileResult::Failed, [&] {
@@ -358,8 +374,9 @@ TProfileResult TPlayersFile::AddNewPlayer(const std::string& name)
     });
 }
 
-TProfileResult TPlayersFile::SelectPlayer(TPlayer& player, const std::string& name)
+TProfileResult TPlayersFile::SelectPlayer(TPlayer& player, const std::string& typed)
 {
+    const std::string name = CutPlayerName(typed);
     TProfileResult result = Guarded("SelectPlayer", TProfileResult::Failed, [&] {
         TQelParser document;
         TQelXMLTag* list = nullptr;
@@ -380,8 +397,9 @@ TProfileResult TPlayersFile::SelectPlayer(TPlayer& player, const std::string& na
     return result;
 }
 
-TProfileResult TPlayersFile::RenamePlayer(TPlayer& player, const std::string& newName)
+TProfileResult TPlayersFile::RenamePlayer(TPlayer& player, const std::string& typed)
 {
+    const std::string newName = CutPlayerName(typed);
     if (newName.empty())
         return TProfileResult::EmptyName;
     TProfileResult result = Guarded("RenamePlayer", TProfileResult::Failed, [&] {
@@ -406,8 +424,9 @@ TProfileResult TPlayersFile::RenamePlayer(TPlayer& player, const std::string& ne
     return result;
 }
 
-TProfileResult TPlayersFile::DeletePlayer(TPlayer& player, const std::string& name)
+TProfileResult TPlayersFile::DeletePlayer(TPlayer& player, const std::string& typed)
 {
+    const std::string name = CutPlayerName(typed);
     return Guarded("DeletePlayer", TProfileResult::Failed, [&] {
         TQelParser document;
         TQelXMLTag* list = nullptr;
@@ -452,7 +471,7 @@ TPlayersGrid TPlayersFile::FillPlayersGrid()
                 row.ShopName = GetCaption(widgets_, "WResource_LShopName1");
             }
             const TQelXMLTag* score = state ? state->GetChildByName("CurrentScore") : nullptr;
-            row.Score = IntToStr(score ? LeadingInt(score->Text) : 0);
+            row.Score = IntToStr(score ? HoldMoney(LeadingInt(score->Text)) : 0);
             grid.Rows.push_back(std::move(row));
         }
         const int32_t current = CurrentIndex(*list);
@@ -488,7 +507,7 @@ std::optional<std::vector<TRunningScore>> TPlayersFile::RunningScores()
             const TQelXMLTag* money = state ? state->GetChildByName("CurrentScore") : nullptr;
             if (!money)
                 continue;
-            const int32_t score = LeadingInt(money->Text);
+            const int32_t score = HoldMoney(LeadingInt(money->Text));
             if (score != 0 && StateFlag(*state, "ShowInHighScores", true))
                 scores.push_back({NameOf(*profile), score});
         }

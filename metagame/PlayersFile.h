@@ -1,7 +1,8 @@
 // The profile file "players.dat" in the user folder: one profile per player name, one of
 // them current. Every operation reads the whole file, changes it and writes it back
 // through a temporary file; a file that cannot be read as profiles is set aside under a
-// dated name, never deleted.
+// dated name, never deleted. Names, typed or stored, are cut to the length the name edit
+// takes (kMaxPlayerNameLength), and the file is written back with them cut.
 #pragma once
 
 #include <cstdint>

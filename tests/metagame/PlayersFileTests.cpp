@@ -309,7 +309,8 @@ TEST_F(PlayersFileTest, OtherOperationsOnADamagedFileFailWithTheErrorChain)
 
 TEST_F(PlayersFileTest, NamesFullOfXmlCharactersSurviveEveryOperation)
 {
-    const std::string nasty = "Q\"uo<te> & \"Co\" &amp; ;";
+    // Every character the XML writer must escape, within the 20 the name edit takes.
+    const std::string nasty = "Q\"o<t> & \"C\" &amp; ;";
     const std::string renamed = "Z\xC3\xAB>\"";
     player.Name = nasty;
     ASSERT_EQ(file.MakeNewPlayersFile(player), TProfileResult::Done);
@@ -528,6 +529,132 @@ TEST_F(PlayersFileTest, ProgressIndicesAreKeptInsideTheEpisodes)
     EXPECT_EQ(player.MaxEpisod, 1);
     EXPECT_EQ(player.CurrentEpisod, 0);
     EXPECT_EQ(player.CurrentLevel, 1);
+}
+
+// A hand-edited or damaged profile with values at the ends of a 32-bit integer: held to
+// their ranges when it loads, so play cannot overflow them and a save writes them held.
+TEST_F(PlayersFileTest, ValuesAtTheLimitsAreHeldAndSavedBackHeld)
+{
+    WriteText(PlayersPath(), "<PlayersListXML CurrentPlayer=\"0\">\r\n<Player Name=\"A\"><CurrentState>"
+                             "<CurrentScore>2147483647</CurrentScore><TotalScore>-2147483648</TotalScore>"
+                             "<PrevScore>99999999999</PrevScore>"
+                             "<EpisodeScore>2147483647 -2147483648 350 </EpisodeScore>"
+                             "<BagsCount>2147483647</BagsCount><GreatCount>-5</GreatCount>"
+                             "<ExelentCount>1000001</ExelentCount><FantasticCount>12</FantasticCount>"
+                             "<ExtraExpertGoal>2147483647</ExtraExpertGoal><NoBy>-2147483648</NoBy>"
+                             "<ChooseInterior>2147483647</ChooseInterior><CurrentLevel>2147483647</CurrentLevel>"
+                             "<Kostums Cur=\"2147483647\">2147483647 -1 3</Kostums>"
+                             "</CurrentState></Player>\r\n</PlayersListXML>\r\n");
+    ASSERT_EQ(file.LoadPlayer(player), TLoadResult::Loaded);
+    struct TRow {
+        const char* Value;
+        int32_t Loaded, Held;
+    };
+    const TRow rows[] = {
+        {"CurrentScore", player.CurrentScore, kMaxMoney},
+        {"TotalScore", player.TotalScore, -kMaxMoney},
+        {"PrevScore", player.PrevScore, kMaxMoney},
+        {"EpisodeScore 1", player.EpisodeScore[0], kMaxMoney},
+        {"EpisodeScore 2", player.EpisodeScore[1], -kMaxMoney},
+        {"EpisodeScore 3", player.EpisodeScore[2], 350},
+        {"BagsCount", player.BagsCount, kMaxCounter},
+        {"GreatCount", player.GreatCount, 0},
+        {"ExelentCount", player.ExelentCount, kMaxCounter},
+        {"FantasticCount", player.FantasticCount, 12},
+        {"ExtraExpertGoal", player.ExtraExpertGoal, kMaxCounter},
+        {"NoBy", player.NoBy, -1},
+        {"ChooseInterior", player.ChooseInterior, kMaxCounter},
+        {"CurrentLevel", player.CurrentLevel, kMaxCounter},
+        {"Kostums 1", player.Kostums[0], kMaxCounter},
+        {"Kostums 2", player.Kostums[1], 0},
+        {"Kostums 3", player.Kostums[2], 3},
+        {"Cur", player.Cur, kMaxCounter},
+    };
+    for (const TRow& row : rows)
+        EXPECT_EQ(row.Loaded, row.Held) << row.Value;
+
+    ASSERT_EQ(file.SavePlayerState(player, TSaveMode::Full), TProfileResult::Done);
+    const std::string plain = PlainText();
+    EXPECT_NE(plain.find("<CurrentScore>99999999</CurrentScore>"), std::string::npos) << plain;
+    EXPECT_NE(plain.find("<EpisodeScore>99999999 -99999999 350 0 0 0 0 0 </EpisodeScore>"), std::string::npos);
+    EXPECT_EQ(plain.find("2147483"), std::string::npos) << plain;
+}
+
+// A name of megabytes (a damaged or hostile file) is cut to what the name edit takes, and
+// the file is written back with the cut name, the other profiles unchanged.
+TEST_F(PlayersFileTest, NamesLongerThanTheEditTakesAreCutAndSavedBackCut)
+{
+    const std::string huge(10 * 1024 * 1024, 'x');
+    const std::string cut(kMaxPlayerNameLength, 'x');
+    WriteText(PlayersPath(), "<PlayersListXML CurrentPlayer=\"1\">\r\n<Player Name=\"Boris\" />\r\n"
+                             "<Player Name=\"" + huge + "\"><CurrentState><CurrentScore>7</CurrentScore>"
+                             "</CurrentState></Player>\r\n</PlayersListXML>\r\n");
+    ASSERT_EQ(file.LoadPlayer(player), TLoadResult::Loaded);
+    EXPECT_EQ(player.Name, cut);
+    EXPECT_EQ(widgets.Last("WTitle_LWelcome", "Caption"), "Welcome, " + cut);
+    player.CurrentScore = 9;
+    ASSERT_EQ(file.SavePlayerState(player, TSaveMode::Full), TProfileResult::Done);
+    EXPECT_LT(std::filesystem::file_size(PlayersPath()), 4096u);
+    const std::string plain = PlainText();
+    EXPECT_NE(plain.find("<Player Name=\"" + cut + "\">"), std::string::npos) << plain;
+    EXPECT_NE(plain.find("<Player Name=\"Boris\" />"), std::string::npos);
+    TPlayer again;
+    ASSERT_EQ(file.LoadPlayer(again), TLoadResult::Loaded);
+    EXPECT_EQ(again.Name, cut);
+    EXPECT_EQ(again.CurrentScore, 9);
+
+    // Typed names are cut the same way, so a long one finds its cut profile.
+    EXPECT_EQ(file.AddNewPlayer(cut + "yyy"), TProfileResult::NameTaken);
+    ASSERT_EQ(file.SelectPlayer(again, huge), TProfileResult::Done);
+    EXPECT_EQ(again.Name, cut);
+    const std::string renamed = std::string(kMaxPlayerNameLength, 'r');
+    ASSERT_EQ(file.RenamePlayer(again, renamed + "rrrr"), TProfileResult::Done);
+    EXPECT_EQ(again.Name, renamed);
+    EXPECT_EQ(file.FillPlayersGrid().Rows[1].Name, renamed);
+}
+
+TEST(PlayerRanges, NamesAreCutByCharactersNeverInsideOne)
+{
+    const std::string e = "\xC3\xA9";                 // two bytes, one character
+    const std::string euro = "\xE2\x82\xAC";         // three bytes
+    auto times = [](const std::string& s, size_t n) {
+        std::string out;
+        for (size_t i = 0; i < n; ++i)
+            out += s;
+        return out;
+    };
+    const std::pair<std::string, std::string> cases[] = {
+        {"Anna", "Anna"},
+        {"", ""},
+        {times("a", 20), times("a", 20)},
+        {times("a", 21), times("a", 20)},
+        {times(e, 25), times(e, 20)},
+        {times("a", 19) + euro + "b", times("a", 19) + euro},
+        {times("a", 19) + "\x82\x82" + "bc", times("a", 19) + "\x82\x82" + "b"},  // stray continuation bytes ride along
+    };
+    for (const auto& [name, cut] : cases)
+        EXPECT_EQ(CutPlayerName(name), cut) << name.size() << " bytes";
+}
+
+TEST(PlayerRanges, MoneyAddsWithoutOverflow)
+{
+    struct TCase {
+        int32_t Money;
+        int64_t Amount;
+        int32_t Sum;
+    };
+    const TCase cases[] = {
+        {5, 10, 15},
+        {0, -25, -25},
+        {kMaxMoney - 3, 10, kMaxMoney},
+        {INT32_MAX, INT32_MAX, kMaxMoney},
+        {INT32_MIN, INT32_MIN, -kMaxMoney},
+        {100, INT64_MAX, kMaxMoney},
+        {100, INT64_MIN, -kMaxMoney},
+        {-kMaxMoney, kMaxMoney, 0},
+    };
+    for (const TCase& c : cases)
+        EXPECT_EQ(AddMoney(c.Money, c.Amount), c.Sum) << c.Money << " + " << c.Amount;
 }
 
 }  // namespace
