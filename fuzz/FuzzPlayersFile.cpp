@@ -60,9 +60,21 @@ static fs::path ScratchRoot()
     return fs::is_directory("/dev/shm", ec) ? fs::path("/dev/shm") : fs::temp_directory_path();
 }
 
+// The run's scratch folder, removed when the fuzzer exits normally (a crash leaves it to
+// be looked at): a folder left in a memory file system holds its memory until reboot.
+struct TScratch {
+    fs::path Path = ScratchRoot() / ("glimmora-fuzz-players-" + std::to_string(getpid()));
+    ~TScratch()
+    {
+        std::error_code ec;
+        fs::remove_all(Path, ec);
+    }
+};
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    static const fs::path folder = ScratchRoot() / ("glimmora-fuzz-players-" + std::to_string(getpid()));
+    static const TScratch scratch;
+    const fs::path& folder = scratch.Path;
     static const TTables tables;
     static TManualClock clock;
     static TGameLog log({}, clock);
