@@ -113,6 +113,15 @@ uint32_t SeedFromWallClock()
 
 int Run(const TDevOptions& dev, std::vector<TScriptedInput> script)
 {
+    // A user folder the system names but cannot make is no reason to write the player's
+    // files into the program folder instead.
+    std::string folderError;
+    const fs::path userFolder = dev.UserDir ? *dev.UserDir : TSdlPlatform::PreferenceFolder(&folderError);
+    if (!folderError.empty()) {
+        std::cerr << "glimmora: " << folderError << "\n";
+        return kExitFailure;
+    }
+
     TSdlPlatformSettings settings;
     settings.Headless = dev.Headless;
     settings.VSync = !dev.Uncapped;
@@ -124,7 +133,7 @@ int Run(const TDevOptions& dev, std::vector<TScriptedInput> script)
 
     TQelGameEngine::TSetup setup;
     setup.ProgramFolder = TSdlPlatform::ProgramFolder();
-    setup.UserFolder = dev.UserDir ? *dev.UserDir : TSdlPlatform::PreferenceFolder();
+    setup.UserFolder = userFolder;
     setup.DataFolder = dev.DataDir;
     setup.Seed = dev.Seed ? *dev.Seed : SeedFromWallClock();
     TGameTrace trace;

@@ -27,6 +27,7 @@
 #include <unistd.h>
 
 #include <ctime>
+#include <stdexcept>
 
 namespace fs = std::filesystem;
 
@@ -35,6 +36,8 @@ namespace {
 constexpr const char* kEngineLogName = "QelInterface.log";
 constexpr const char* kArchiveName = "game.zxc";
 constexpr const char* kInterfaceFile = "Glimmora.li";
+// Where Ctrl+P puts its shots, below the user folder.
+constexpr const char* kShotsFolder = "Shots";
 // The fonts, in the order they are loaded: the first one draws the debug overlays.
 const char* const kFontFiles[] = {"QelUnicode.xml", "Artistik.xml", "ArtistikDigits.xml", "ComicSansMS_24.xml",
                                   "ComicSansMS_29.xml"};
@@ -45,6 +48,22 @@ constexpr uint32_t kCosmeticSeedMix = 0x9E3779B9u;
 bool IsWritableFolder(const fs::path& folder)
 {
     return !folder.empty() && ::access(folder.c_str(), W_OK) == 0;
+}
+
+// The folder, made with its missing parents; false (why says why) when something else
+// stands in its place or in a parent's.
+bool MakeFolder(const fs::path& folder, std::string& why)
+{
+    std::error_code ec;
+    fs::create_directories(folder, ec);
+    std::error_code typeError;
+    if (fs::is_directory(folder, typeError))
+        return true;
+    if (fs::exists(fs::symlink_status(folder, typeError)))
+        why = "it is not a folder";
+    else
+        why = ec ? ec.message() : "it cannot be made";
+    return false;
 }
 
 // The audio library's version with the sign of the number ignored.
@@ -111,17 +130,27 @@ void TQelGameEngine::StartUp()
 {
     // The client area is the display's 800 x 600 frame; errors that reach the application
     // come to ShowApplicationError through the program entry.
-    CreateEngineLog();
     // Bound to the display's real format once the display exists.
     surfEngine_ = std::make_unique<TSurfEngine>(TDisplayFormat::Bgr32(), kScreenHeight, kScreenWidth);
     ProgramFolder = UserFolder = setup_.ProgramFolder;
-    FindUserFolder();
+    try {
+        FindUserFolder();
+    } catch (const std::exception& e) {
+        // The player's files have no place, and the program folder is not theirs: nothing
+        // is written at all. Saves aimed at the unusable folder fail without a trace.
+        UserFolder = setup_.UserFolder;
+        ShowApplicationError(e.what());
+        Terminate(1);
+        return;
+    }
+    CreateEngineLog();
     ReadStartOptions();
 
     // The start time is the base of the game log's stamps: the log opens now.
     StartTime = clock_.NowMs();
     Stats.LastSample = StartTime;
     gameLog_ = std::make_unique<TGameLog>(UserFolder, clock_);
+    gameLog_->SetUnwritableBox(messageBox_);
     surfEngine_->SetGameLog(gameLog_.get());
     for (const std::string& message : earlyLog_)
         gameLog_->WriteLog(message);
@@ -165,17 +194,21 @@ void TQelGameEngine::CreateEngineLog()
 
 void TQelGameEngine::FindUserFolder()
 {
-    bool found = false;
-    if (!setup_.UserFolder.empty()) {
-        std::error_code ec;
-        fs::create_directories(setup_.UserFolder, ec);
-        if (fs::is_directory(setup_.UserFolder, ec)) {
-            UserFolder = setup_.UserFolder;
-            found = true;
-        }
+    // Only a system with no folder of the player's own falls back to the program folder; a
+    // folder that was named and cannot be used is an error, never a quiet move elsewhere.
+    const bool own = !setup_.UserFolder.empty();
+    if (own) {
+        std::string why;
+        if (!MakeFolder(setup_.UserFolder, why))
+            throw std::runtime_error("The user folder \"" + setup_.UserFolder.string() + "\" cannot be used: " + why);
+        UserFolder = setup_.UserFolder;
     }
+    // Saves killed half-way leave their temporary files; ours are known by name.
+    RemoveLeftoverTemporaries(UserFolder);
+    RemoveLeftoverTemporaries(UserFolder / kShotsFolder);
     // A first run: the options shipped beside the program become the player's.
-    if (found && !fs::exists(UserFolder / kOptionsFileName)) {
+    std::error_code ec;
+    if (own && !fs::exists(fs::symlink_status(UserFolder / kOptionsFileName, ec))) {
         LoadOptions(ProgramFolder);
         SaveOptions();
     }
@@ -223,7 +256,11 @@ void TQelGameEngine::OpenGameData()
     } else if (Options.FromFileFolder) {
         const fs::path archive = ProgramFolder / kArchiveName;
         try {
-            data_ = std::make_unique<TDataSource>(std::make_unique<TFileFolder>(archive));
+            auto folder = std::make_unique<TFileFolder>(archive);
+            // A truncated or damaged archive would fail entry by entry, long after start-up
+            // has passed for a success; it fails here, at once and by name.
+            folder->CheckEntries();
+            data_ = std::make_unique<TDataSource>(std::move(folder));
         } catch (const std::exception& e) {
             throw TQelException("The game data " + archive.string() + " cannot be read: " + e.what());
         }
@@ -432,16 +469,23 @@ void TQelGameEngine::ShowApplicationError(const std::string& text)
 
 void TQelGameEngine::LoadOptions(const fs::path& folder)
 {
-    Options = ReadGameOptions(TIniFile::Load(folder / kOptionsFileName));
+    // A key missing from the player's file takes the value shipped beside the program,
+    // which is what a first run would have copied; the shipped file itself falls back on
+    // the built-in defaults.
+    TGameOptions fallback;
+    if (folder != ProgramFolder)
+        fallback = ReadGameOptions(TIniFile::Load(ProgramFolder / kOptionsFileName));
+    std::string error;
+    Options = ReadGameOptions(TIniFile::Load(folder / kOptionsFileName, &error), fallback);
+    if (!error.empty())
+        WriteLog("Error LoadOptions: " + error);
 }
 
 void TQelGameEngine::SaveOptions()
 {
     const fs::path file = UserFolder / kOptionsFileName;
-    TIniFile ini = TIniFile::Load(file);
-    WriteGameOptions(Options, ini);
     std::string error;
-    if (!ini.Save(file, &error))
+    if (!CleanGameOptions(Options, TIniFile::Load(file)).Save(file, &error))
         WriteLog("Error SaveOptions: " + error);
     else
         trace_->Event("save", kOptionsFileName);

@@ -8,6 +8,7 @@
 #include <SDL.h>
 
 #include <chrono>
+#include <cstdlib>
 #include <stdexcept>
 #include <thread>
 
@@ -104,11 +105,16 @@ std::filesystem::path TSdlPlatform::ProgramFolder()
     return folder;
 }
 
-std::filesystem::path TSdlPlatform::PreferenceFolder()
+std::filesystem::path TSdlPlatform::PreferenceFolder(std::string* error)
 {
     char* pref = SDL_GetPrefPath("Orvanta", "Glimmora");
-    if (!pref)
+    if (!pref) {
+        // SDL names the folder from these two; without either the system has no place of
+        // the player's own, and the program folder serves.
+        if (error && (std::getenv("XDG_DATA_HOME") || std::getenv("HOME")))
+            *error = std::string("The user folder cannot be made: ") + SDL_GetError();
         return {};
+    }
     std::filesystem::path folder(pref);
     SDL_free(pref);
     return folder;

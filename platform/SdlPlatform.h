@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <memory>
+#include <string>
 #include <vector>
 
 class TSdlWindow;
@@ -52,9 +53,10 @@ public:
     // The folder the program file lies in (with a trailing separator), or the current
     // folder when SDL cannot tell.
     static std::filesystem::path ProgramFolder();
-    // The player's own folder for "Orvanta"/"Glimmora" (created), or empty when the
-    // system has none.
-    static std::filesystem::path PreferenceFolder();
+    // The player's own folder for "Orvanta"/"Glimmora" (created). Empty when the system
+    // has none (no home folder); empty with error set when the system names one that
+    // cannot be made, which the caller must not take for "none".
+    static std::filesystem::path PreferenceFolder(std::string* error = nullptr);
 
 private:
     void Dispatch(const union SDL_Event& event, IPlatformEvents& sink);

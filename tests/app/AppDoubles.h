@@ -1,5 +1,6 @@
 // Stand-ins for the platform in the shell's tests: an audio library that records its
-// calls, a display that refuses chosen depths, and a main window on temporary folders.
+// calls, a display that refuses chosen depths, a main window on temporary folders, and
+// folders spoilt the ways a player's system can spoil them.
 #pragma once
 
 #include "tests/common/TempFolder.h"
@@ -10,6 +11,14 @@
 #include "graphics/Display.h"
 #include "platform/GameWindow.h"
 
+#include <fcntl.h>
+#include <linux/fs.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <memory>
 #include <set>
 #include <string>
@@ -118,6 +127,74 @@ public:
     TRecordingUrlOpener Urls;
     TPlatformServices Services;
 };
+
+// A folder made read-only for this process, root included (through the immutable flag
+// where the file system has one), and writable again at the end. Works() is false when
+// the folder still takes new files; a test then has nothing to show and skips.
+class TReadOnlyFolder {
+public:
+    explicit TReadOnlyFolder(std::filesystem::path folder) : folder_(std::move(folder))
+    {
+        ::chmod(folder_.c_str(), 0555);
+        if (::geteuid() == 0)
+            SetImmutable(true);
+        const std::filesystem::path probe = folder_ / "probe";
+        const int fd = ::open(probe.c_str(), O_WRONLY | O_CREAT | O_EXCL, 0644);
+        works_ = fd < 0;
+        if (fd >= 0) {
+            ::close(fd);
+            ::unlink(probe.c_str());
+        }
+    }
+    ~TReadOnlyFolder()
+    {
+        if (::geteuid() == 0)
+            SetImmutable(false);
+        ::chmod(folder_.c_str(), 0755);
+    }
+    TReadOnlyFolder(const TReadOnlyFolder&) = delete;
+    TReadOnlyFolder& operator=(const TReadOnlyFolder&) = delete;
+
+    bool Works() const { return works_; }
+
+private:
+    void SetImmutable(bool on)
+    {
+        const int fd = ::open(folder_.c_str(), O_RDONLY | O_DIRECTORY);
+        if (fd < 0)
+            return;
+        int flags = 0;
+        if (::ioctl(fd, FS_IOC_GETFLAGS, &flags) == 0) {
+            flags = on ? (flags | FS_IMMUTABLE_FL) : (flags & ~FS_IMMUTABLE_FL);
+            ::ioctl(fd, FS_IOC_SETFLAGS, &flags);
+        }
+        ::close(fd);
+    }
+
+    std::filesystem::path folder_;
+    bool works_ = false;
+};
+
+// A process id that no process has any more: a child that has ended and been reaped.
+inline pid_t GonePid()
+{
+    const pid_t child = ::fork();
+    if (child == 0)
+        ::_exit(0);
+    ::waitpid(child, nullptr, 0);
+    return child;
+}
+
+// The names in a folder, sorted, folders included.
+inline std::vector<std::string> FolderNames(const std::filesystem::path& folder)
+{
+    std::vector<std::string> names;
+    std::error_code ec;
+    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec))
+        names.push_back(it->path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
 
 // The lines of a log file without their time stamps.
 inline std::vector<std::string> LogMessages(const std::string& text)

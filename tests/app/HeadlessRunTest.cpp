@@ -1,9 +1,12 @@
 // The program itself, run headless as a developer runs it: it starts, shows its frames,
-// closes normally and leaves the player's files behind.
+// closes normally and leaves the player's files behind; and it ends with a failure, saying
+// why, when its data or its user folder cannot be used.
 #include "AppDoubles.h"
+#include "foundation/Files.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <sys/wait.h>
 
 #include <algorithm>
@@ -18,10 +21,10 @@ struct TRun {
 };
 
 // Runs the program with the arguments; standard output and error together.
-TRun RunProgram(const std::string& args, const TTempFolder& scratch)
+TRun RunProgram(const std::string& args, const TTempFolder& scratch, const std::string& program = GLIMMORA_PROGRAM)
 {
     const std::string out = (scratch.Path() / "output.txt").string();
-    const std::string command = "'" GLIMMORA_PROGRAM "' " + args + " > '" + out + "' 2>&1";
+    const std::string command = "'" + program + "' " + args + " > '" + out + "' 2>&1";
     int raw = std::system(command.c_str());
     TRun run;
     run.Status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
@@ -191,6 +194,96 @@ TEST(HeadlessRun, StopsOnAMalformedInputLineWithItsNumber)
     TRun run = RunProgram("--headless --frames 5 --input '" + (scratch.Path() / "input.txt").string() + "'", scratch);
     EXPECT_EQ(run.Status, 2);
     EXPECT_NE(run.Output.find("input.txt:3: unknown event \"klick\""), std::string::npos) << run.Output;
+}
+
+// The program in a program folder of its own ("bin" of the scratch folder: a hard link to
+// the built program, or a copy), so a test can spoil what lies beside it.
+std::string ProgramCopy(const TTempFolder& scratch)
+{
+    const std::filesystem::path bin = scratch.Path() / "bin";
+    std::filesystem::create_directories(bin);
+    std::error_code ec;
+    std::filesystem::create_hard_link(GLIMMORA_PROGRAM, bin / "glimmora", ec);
+    if (ec)
+        std::filesystem::copy_file(GLIMMORA_PROGRAM, bin / "glimmora");
+    return (bin / "glimmora").string();
+}
+
+std::string ShippedArchive()
+{
+    auto bytes = ReadFileBytes(std::filesystem::path(GLIMMORA_PROGRAM).parent_path() / "game.zxc");
+    return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
+}
+
+// A game without its whole data must not look like a run that went well: the reason on
+// standard error (the headless message box), a line in the log, a failure status.
+TEST(HeadlessRun, ADamagedArchiveEndsTheRunWithAFailureAndSaysWhy)
+{
+    const std::string shipped = ShippedArchive();
+    ASSERT_GT(shipped.size(), 1000u);
+    struct TCase {
+        const char* What;
+        std::string Archive;
+        const char* Cause;
+    };
+    const TCase cases[] = {
+        {"empty", "", "Cannot open FileFolder (wrong file size)"},
+        {"cut in half", shipped.substr(0, shipped.size() / 2), "ends at byte"},
+    };
+    for (const TCase& c : cases) {
+        TTempFolder scratch;
+        const std::string program = ProgramCopy(scratch);
+        scratch.Write("bin/game.zxc", c.Archive);
+        TRun run = RunProgram("--headless --frames 5 --user-dir '" + (scratch.Path() / "user").string() + "'", scratch,
+                              program);
+        EXPECT_EQ(run.Status, 1) << c.What << "\n" << run.Output;
+        EXPECT_NE(run.Output.find("game.zxc cannot be read: "), std::string::npos) << c.What << "\n" << run.Output;
+        EXPECT_NE(run.Output.find(c.Cause), std::string::npos) << c.What << "\n" << run.Output;
+        const std::string log = scratch.Read("user/Glimmora.log");
+        EXPECT_NE(log.find("} Error StartUp: The game data "), std::string::npos) << c.What << "\n" << log;
+    }
+}
+
+// --user-dir naming a file, or a folder below a file, is an error: the program ends with
+// a failure and leaves its own folder as it was (no log, no options moved there).
+TEST(HeadlessRun, AUserDirThatCannotBeUsedIsAnErrorAndTouchesNothing)
+{
+    for (const char* userDir : {"file", "file/user"}) {
+        TTempFolder scratch;
+        const std::string program = ProgramCopy(scratch);
+        scratch.Write("bin/game.zxc", ShippedArchive());
+        scratch.Write("bin/options.cfg", "[Options]\r\nVersion=1.38\r\n");
+        scratch.Write("file", "a file");
+        TRun run = RunProgram("--headless --frames 5 --user-dir '" + (scratch.Path() / userDir).string() + "'", scratch,
+                              program);
+        EXPECT_EQ(run.Status, 1) << userDir << "\n" << run.Output;
+        EXPECT_NE(run.Output.find("The user folder \"" + (scratch.Path() / userDir).string() + "\" cannot be used: "),
+                  std::string::npos)
+            << run.Output;
+        EXPECT_EQ(FolderNames(scratch.Path() / "bin"), (std::vector<std::string>{"game.zxc", "glimmora", "options.cfg"}));
+        EXPECT_EQ(scratch.Read("bin/options.cfg"), "[Options]\r\nVersion=1.38\r\n");
+        EXPECT_EQ(scratch.Read("file"), "a file");
+    }
+}
+
+// Pipes in place of options.cfg and Glimmora.log once held the start-up for ever, deaf
+// to SIGTERM. The run must end on its own; timeout only keeps a regression from hanging
+// the test run (and fails it).
+TEST(HeadlessRun, PipesInPlaceOfTheOptionsAndTheLogDoNotHoldTheRun)
+{
+    TTempFolder scratch;
+    std::filesystem::create_directories(scratch.Path() / "user");
+    for (const char* name : {"user/options.cfg", "user/Glimmora.log"})
+        ASSERT_EQ(::mkfifo((scratch.Path() / name).c_str(), 0644), 0);
+    TTempFolder output;
+    const std::string out = (output.Path() / "output.txt").string();
+    const std::string command = "timeout -s KILL 300 '" GLIMMORA_PROGRAM "' --headless --uncapped --frames 5 --user-dir '" +
+                                (scratch.Path() / "user").string() + "' > '" + out + "' 2>&1";
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw)) << output.Read("output.txt");
+    EXPECT_EQ(WEXITSTATUS(raw), 0) << output.Read("output.txt");
+    EXPECT_TRUE(std::filesystem::is_regular_file(scratch.Path() / "user/options.cfg"));
+    EXPECT_NE(scratch.Read("user/options.cfg").find("Version=1.38\r\n"), std::string::npos);
 }
 
 TEST(HeadlessRun, HelpAndBadOptions)

@@ -131,21 +131,62 @@ TEST(StartUpOptions, AnotherVersionIsReplacedByTheShippedOptions)
     EXPECT_EQ(TIniFile(rig.UserFile("options.cfg")).ReadInteger("Options", "SoundVolume", 0), 40);
 }
 
-TEST(StartUpOptions, TheCurrentVersionIsKeptWithUnknownLines)
+// The options file as the game writes it: the one section, every key in order.
+std::string CleanOptions(int sound, int music, int hints)
+{
+    return "[Options]\r\nSoundVolume=" + std::to_string(sound) + "\r\nMusicVolume=" + std::to_string(music) +
+           "\r\nWindowModeX=200\r\nWindowModeY=200\r\nFullScreenMode=0\r\nBitsPerPixel=32\r\nDebugMode=0\r\n"
+           "GameFolderDir=\r\nHintsMode=" + std::to_string(hints) +
+           "\r\nFromFileFolder=true\r\nStaySelect=0\r\nVersion=1.38\r\n";
+}
+
+// A file of the current version keeps its values; the keys it lacks take the shipped
+// values, not the built-in ones; and it is written back as the game writes it, without
+// what else it held (the screen size, never written by the game, stays the player's).
+TEST(StartUpOptions, TheCurrentVersionKeepsItsValuesAndIsWrittenCleanly)
 {
     TShellRig rig;
-    rig.Program.Write("options.cfg", "[Options]\nSoundVolume=40\nVersion=1.38\n");
+    rig.Program.Write("options.cfg", "[Options]\nSoundVolume=40\nMusicVolume=30\nHintsMode=1\nVersion=1.38\n");
     std::filesystem::create_directories(rig.UserFolder());
-    rig.User.Write("Orvanta/Glimmora/options.cfg", "; mine\n[Options]\nVersion=1.38\nSoundVolume=10\nExtra=1\n");
+    rig.User.Write("Orvanta/Glimmora/options.cfg",
+                   "; mine\n[Options]\nVersion=1.38\nSoundVolume=10\nExtra=1\nScreenWidth=1024\n[Other]\nA=1\n");
     {
         auto engine = rig.Start();
         EXPECT_EQ(engine->Options.SoundVolume, 10);
+        EXPECT_EQ(engine->Options.MusicVolume, 30);
+        EXPECT_EQ(engine->Options.HintsMode, 1);
+        EXPECT_EQ(engine->Options.ScreenWidth, 1024);
         engine->Options.MusicVolume = 55;
     }
-    // Closing saves; what the player had in the file stays where it was.
-    const std::string saved = rig.UserFile("options.cfg");
-    EXPECT_TRUE(saved.starts_with("; mine\r\n[Options]\r\nVersion=1.38\r\nSoundVolume=10\r\nExtra=1\r\n")) << saved;
-    EXPECT_EQ(TIniFile(saved).ReadInteger("Options", "MusicVolume", 0), 55);
+    EXPECT_EQ(rig.UserFile("options.cfg"), CleanOptions(10, 55, 1) + "ScreenWidth=1024\r\n");
+}
+
+// Random bytes in options.cfg, alone or around a block of options, are not kept: the
+// file is written back clean, with the values that could be read.
+TEST(StartUpOptions, JunkInTheOptionsIsNotKept)
+{
+    std::string junk;
+    for (int i = 0; i < 600; ++i)
+        junk += static_cast<char>((i * 37 + 11) % 256);
+    const std::string block = "\n[Options]\nVersion=1.38\nSoundVolume=10\n";
+    struct TCase {
+        const char* What;
+        std::string Text;
+        int Sound;  // another version takes the shipped 40
+    };
+    const TCase cases[] = {
+        {"junk alone", junk, 40},
+        {"junk before a block", junk + block, 10},
+        {"junk after a block", block + junk, 10},
+    };
+    for (const TCase& c : cases) {
+        TShellRig rig;
+        rig.Program.Write("options.cfg", "[Options]\nSoundVolume=40\nHintsMode=1\nVersion=1.38\n");
+        std::filesystem::create_directories(rig.UserFolder());
+        rig.User.Write("Orvanta/Glimmora/options.cfg", c.Text);
+        rig.Start().reset();
+        EXPECT_EQ(rig.UserFile("options.cfg"), CleanOptions(c.Sound, 100, 1)) << c.What;
+    }
 }
 
 TEST(StartUpOptions, NoUserFolderMeansTheProgramFolder)

@@ -1,8 +1,10 @@
 // The window's start-up and shutdown: the log header and the start-up lines in order, the
-// audio library's start, a missing archive, and what closing leaves behind.
+// audio library's start, a missing or damaged archive, user folders that cannot be used
+// or written, pipes in place of the player's files, and what closing leaves behind.
 #include "AppDoubles.h"
 #include "app/LogHeader.h"
 #include "audio/SoundEngine.h"
+#include "foundation/FileFolder.h"
 #include "foundation/QelLog.h"
 
 #include <gtest/gtest.h>
@@ -141,6 +143,163 @@ TEST(StartUp, AMissingArchiveIsShownLoggedAndEndsTheProgramWithAFailure)
     // A game without its data must not look like one that ran.
     EXPECT_TRUE(engine->Terminated());
     EXPECT_EQ(engine->ExitCode(), 1);
+}
+
+// Not only a missing archive: one that is empty, cut short, damaged or not a file at all
+// ends the program the same way, naming the cause, before anything is read from it.
+TEST(StartUp, ADamagedArchiveIsShownLoggedAndEndsTheProgramWithAFailure)
+{
+    TTempFolder source;
+    WriteFileFolder(source / "game.zxc", {{"Glimmora.li", {'<', 'a', '/', '>'}}, {"click.ogg", {'o', 'g', 'g'}}});
+    const std::string whole = source.Read("game.zxc");
+    struct TCase {
+        const char* What;
+        std::string Bytes;  // the archive's bytes; a folder for "a folder"
+        const char* Cause;
+    };
+    std::string badLabel = whole;
+    std::swap(badLabel[0], badLabel[1]);
+    const TCase cases[] = {
+        {"empty", "", "Cannot open FileFolder (wrong file size)"},
+        {"cut in its directory", whole.substr(0, 60), "Cannot open Dir (wrong size)"},
+        {"cut in its data", whole.substr(0, whole.size() - 2), "Cannot open FileFolder (entry \"click.ogg\" ends at byte"},
+        {"damaged label", badLabel, "Cannot open FileFolder (broked label)"},
+        {"a folder", "", "not a regular file"},
+    };
+    for (const TCase& c : cases) {
+        TShellRig rig;
+        if (std::string_view(c.What) == "a folder")
+            std::filesystem::create_directory(rig.Program / "game.zxc");
+        else
+            rig.Program.Write("game.zxc", c.Bytes);
+        auto engine = rig.Start(/*useArchive=*/true);
+        ASSERT_EQ(rig.Boxes.Boxes.size(), 1u) << c.What;
+        const std::string& shown = rig.Boxes.Boxes[0].Text;
+        EXPECT_NE(shown.find("game.zxc cannot be read: "), std::string::npos) << c.What << ": " << shown;
+        EXPECT_NE(shown.find(c.Cause), std::string::npos) << c.What << ": " << shown;
+        const std::string log = rig.UserFile("Glimmora.log");
+        EXPECT_NE(log.find("} Error StartUp: The game data "), std::string::npos) << c.What;
+        EXPECT_NE(log.find(c.Cause), std::string::npos) << c.What << ": " << log;
+        EXPECT_EQ(log.find("Sounds Loaded Start..."), std::string::npos) << c.What;
+        EXPECT_TRUE(engine->Terminated()) << c.What;
+        EXPECT_EQ(engine->ExitCode(), 1) << c.What;
+    }
+}
+
+// A user folder that was named but cannot be used is an error, never a quiet move of the
+// player's files into the program folder: nothing is written anywhere.
+TEST(StartUp, AUserFolderThatCannotBeUsedEndsTheProgramAndWritesNothing)
+{
+    struct TCase {
+        const char* What;
+        const char* FileAt;  // below the rig's user root
+    };
+    for (const TCase c : {TCase{"is a file", "Orvanta/Glimmora"}, {"lies below a file", "Orvanta"}}) {
+        TShellRig rig;
+        rig.Program.Write("options.cfg", "[Options]\nVersion=1.38\n");
+        std::filesystem::create_directories((rig.User / c.FileAt).parent_path());
+        rig.User.Write(c.FileAt, "a file");
+        const auto programBefore = FolderNames(rig.Program.Path());
+        const auto userBefore = FolderNames(rig.User / "Orvanta");
+        {
+            auto engine = rig.Start();
+            ASSERT_EQ(rig.Boxes.Boxes.size(), 1u) << c.What;
+            const std::string said = "The user folder \"" + rig.UserFolder().string() + "\" cannot be used: ";
+            EXPECT_TRUE(rig.Boxes.Boxes[0].Text.starts_with(said)) << rig.Boxes.Boxes[0].Text;
+            EXPECT_GT(rig.Boxes.Boxes[0].Text.size(), said.size()) << "the reason follows";
+            EXPECT_TRUE(engine->Terminated());
+            EXPECT_EQ(engine->ExitCode(), 1);
+            // The program entry still activates the window once before it leaves.
+            engine->FormActivate();
+        }
+        EXPECT_EQ(FolderNames(rig.Program.Path()), programBefore) << c.What;
+        EXPECT_EQ(rig.Program.Read("options.cfg"), "[Options]\nVersion=1.38\n");
+        EXPECT_EQ(FolderNames(rig.User / "Orvanta"), userBefore) << c.What;
+        EXPECT_EQ(rig.User.Read(c.FileAt), "a file");
+    }
+}
+
+// A read-only user folder: the game runs, and a save that fails says so once, in the log
+// when the log can still take lines, else in a box.
+TEST(StartUp, AReadOnlyUserFolderSaysSoWhenASaveFails)
+{
+    for (const bool logThere : {true, false}) {
+        TShellRig rig;
+        std::filesystem::create_directories(rig.UserFolder());
+        if (logThere)
+            rig.User.Write("Orvanta/Glimmora/Glimmora.log", "");
+        TReadOnlyFolder readOnly(rig.UserFolder());
+        if (!readOnly.Works())
+            GTEST_SKIP() << "this system writes into a read-only folder";
+        {
+            auto engine = rig.Start();
+            EXPECT_FALSE(engine->Terminated());
+            engine->FormClose();
+        }
+        const std::string log = rig.UserFile("Glimmora.log");
+        if (logThere) {
+            EXPECT_NE(log.find("} Error SaveOptions: Cannot create "), std::string::npos) << log;
+            EXPECT_TRUE(rig.Boxes.Boxes.empty());
+        } else {
+            ASSERT_EQ(rig.Boxes.Boxes.size(), 1u);
+            EXPECT_TRUE(rig.Boxes.Boxes[0].Text.starts_with("Error SaveOptions: Cannot create ")) << rig.Boxes.Boxes[0].Text;
+            EXPECT_NE(rig.Boxes.Boxes[0].Text.find("The game log cannot be written either"), std::string::npos);
+        }
+        EXPECT_FALSE(std::filesystem::exists(rig.Program / "options.cfg")) << "nothing moves to the program folder";
+        EXPECT_FALSE(std::filesystem::exists(rig.Program / "Glimmora.log"));
+    }
+}
+
+// A pipe in the place of options.cfg or Glimmora.log would hold the start-up for ever (and
+// SIGTERM with it): both are read and written only as regular files.
+TEST(StartUp, PipesInPlaceOfTheOptionsOrTheLogDoNotHoldTheStartUp)
+{
+    // A start-up that waited on a pipe would never return: the alarm fails the binary.
+    ::alarm(60);
+    struct TCase {
+        bool OptionsPipe, LogPipe;
+        size_t Boxes;  // the log that cannot be written shows the options' error once
+    };
+    for (const TCase c : {TCase{true, false, 0}, {false, true, 0}, {true, true, 1}}) {
+        TShellRig rig;
+        rig.Program.Write("options.cfg", "[Options]\nSoundVolume=40\nVersion=1.38\n");
+        std::filesystem::create_directories(rig.UserFolder());
+        if (c.OptionsPipe) {
+            ASSERT_EQ(::mkfifo((rig.UserFolder() / "options.cfg").c_str(), 0644), 0);
+        } else {
+            rig.User.Write("Orvanta/Glimmora/options.cfg", "[Options]\nSoundVolume=40\nVersion=1.38\n");
+        }
+        if (c.LogPipe) {
+            ASSERT_EQ(::mkfifo((rig.UserFolder() / "Glimmora.log").c_str(), 0644), 0);
+        }
+        auto engine = rig.Start();
+        EXPECT_FALSE(engine->Terminated());
+        EXPECT_EQ(engine->Options.SoundVolume, 40);
+        EXPECT_EQ(rig.Boxes.Boxes.size(), c.Boxes) << c.OptionsPipe << c.LogPipe;
+        // The options are saved over the pipe as a file of their own.
+        EXPECT_TRUE(std::filesystem::is_regular_file(rig.UserFolder() / "options.cfg"));
+        if (c.OptionsPipe && !c.LogPipe) {
+            EXPECT_NE(rig.UserFile("Glimmora.log").find("} Error LoadOptions: Cannot open file "), std::string::npos);
+        }
+    }
+    ::alarm(0);
+}
+
+// Saves killed half-way leave temporary files of our writer's names; the next start
+// removes them and nothing else.
+TEST(StartUp, LeftoverTemporariesOfKilledSavesAreRemoved)
+{
+    TShellRig rig;
+    const std::string gone = std::to_string(GonePid());
+    std::filesystem::create_directories(rig.UserFolder() / "Shots");
+    for (const std::string& name : {"options.cfg.tmp-" + gone + "-Ab3xZ9", "players.dat.tmp-" + gone + "-000000",
+                                    "Shots/Shot0003.jpg.tmp-" + gone + "-qqqqqq", std::string("notes.tmp"),
+                                    std::string("Shots/Shot0002.jpg")})
+        rig.User.Write("Orvanta/Glimmora/" + name, "left");
+    auto engine = rig.Start();
+    EXPECT_EQ(FolderNames(rig.UserFolder()),
+              (std::vector<std::string>{"Glimmora.log", "Shots", "notes.tmp", "options.cfg"}));
+    EXPECT_EQ(FolderNames(rig.UserFolder() / "Shots"), std::vector<std::string>{"Shot0002.jpg"});
 }
 
 TEST(StartUp, TheWindowTakesItsPlaceFromTheOptions)
