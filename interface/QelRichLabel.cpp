@@ -108,18 +108,18 @@ void TQelRichLabel::MakeTextBlocks()
         } catch (const std::exception& e) {
             layoutError_ = e.what();
         }
-        for (TRichLink& spec : layout.Links) {
+        for (TRichLink& link : layout.Links) {
             auto label = std::make_unique<TQelLabel>();
             label->Engine = Engine;
-            label->SetFontName(spec.FontName);
-            IQelTextFont* font = BlockFont(spec.FontName);
+            label->SetFontName(link.FontName);
+            IQelTextFont* font = BlockFont(link.FontName);
             label->SetHeight(font ? font->Height() : 0);
             label->SetAlpha(Alpha());
             label->Color = LinkColor;
             label->MouseOverColor = linkMouseOverColor_;
-            label->OnMouseDown = spec.Script;
-            label->SetCaption(spec.Caption);
-            links_.push_back({std::move(label), spec.Block});
+            label->OnMouseDown = link.Script;
+            label->SetCaption(link.Caption);
+            links_.push_back({std::move(label), link.Block});
         }
         PlaceLinks();
     }
