@@ -361,16 +361,18 @@ void TQelMemo::StepLeft()
     } else if (MarkerAt(cursorPosition_ - kMarkerLength)) {
         --CursorLine;
         cursorPosition_ -= kMarkerLength;
-        CursorColumn = static_cast<int32_t>(above().Text.size());
-        CursorX = WidthOf(MemoLines[static_cast<size_t>(CursorLine)].Text);
+        // The line the cursor has just moved onto: its end, before the marker.
+        const std::u16string& line = MemoLines[static_cast<size_t>(CursorLine)].Text;
+        CursorColumn = static_cast<int32_t>(line.size());
+        CursorX = WidthOf(line);
         CursorY -= h;
     } else {
         // The start of a wrapped line: before the last character of the line above.
         --CursorLine;
         --cursorPosition_;
         const std::u16string& line = MemoLines[static_cast<size_t>(CursorLine)].Text;
-        CursorColumn = static_cast<int32_t>(line.size()) - 1;
-        CursorX = WidthOf(line) - WidthOf(std::u16string_view(line).substr(line.size() - 1));
+        CursorColumn = std::max(static_cast<int32_t>(line.size()) - 1, 0);
+        CursorX = line.empty() ? 0 : WidthOf(line) - WidthOf(std::u16string_view(line).substr(line.size() - 1));
         CursorY -= h;
     }
 }
