@@ -190,7 +190,11 @@ int Run(const TDevOptions& dev, std::vector<TScriptedInput> script)
     if (status == kExitOk)
         status = engine.ExitCode();
     trace.SetFrame(frame);
-    trace.Event("end", std::string(ScreenModeName(engine.Shell.ScreenMode)) + " - 0 0 0");
+    const TPlayer& record = engine.Player;
+    trace.Event("end", std::string(ScreenModeName(engine.Shell.ScreenMode)) + " " +
+                           (record.Name.empty() ? std::string("-") : record.Name) + " " +
+                           std::to_string(record.CurrentEpisod) + " " + std::to_string(record.CurrentLevel) + " " +
+                           std::to_string(record.CurrentScore));
     trace.Close();
     if (dev.Screenshot && status == kExitOk) {
         std::string error;

@@ -16,6 +16,8 @@
 #include "foundation/Text.h"
 #include "graphics/Display.h"
 #include "gameplay/GameTables.h"
+#include "metagame/PlayersFile.h"
+#include "metagame/WidgetAccess.h"
 #include "graphics/SurfEngine.h"
 #include "interface/GameInterfaceHost.h"
 #include "interface/QelInterfaceEngine.h"
@@ -116,6 +118,8 @@ TQelGameEngine::~TQelGameEngine()
     fonts_.reset();
     effects_.reset();
     effectSounds_.reset();
+    playersFile_.reset();
+    widgets_.reset();
     tables_.reset();
     surfEngine_.reset();
     data_.reset();
@@ -335,10 +339,14 @@ void TQelGameEngine::CreateEffects()
 void TQelGameEngine::CreateScreens()
 {
     tables_ = std::make_unique<TGameTables>();
+    widgets_ = std::make_unique<TEngineWidgetAccess>(*interface_);
+    playersFile_ = std::make_unique<TPlayersFile>(UserFolder, *gameLog_, *widgets_, tables_->Episods, tables_->Shop);
+    playersFile_->WritePlain = Options.IsDebugMode();
     TScreenContext context{*surfEngine_, redrawGrid_, *fonts_,     *interface_, methods_, *effects_,   *sounds_,
                            clock_,       GameRandom,  CosmeticRandom, *gameLog_,  *data_,   Options,     Params,
-                           *tables_,     Shell,       *this,      *this,       *trace_,  ProgramFolder, UserFolder};
-    screenSet_ = std::make_unique<TScreenSet>(context, screens_);
+                           *tables_,     Player,      Shell,       *this,      *this,    *trace_,  ProgramFolder,
+                           UserFolder};
+    screenSet_ = std::make_unique<TScreenSet>(context, *playersFile_, screens_);
 }
 
 void TQelGameEngine::ApplyWindowStyle()

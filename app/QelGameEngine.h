@@ -9,6 +9,7 @@
 #include "gameplay/GameParams.h"
 #include "graphics/RedrawGrid.h"
 #include "interface/QelMethodTable.h"
+#include "metagame/Player.h"
 #include "platform/InputEvent.h"
 #include "platform/Platform.h"
 #include "screens/Screen.h"
@@ -25,7 +26,9 @@ class TDataSource;
 class TGameInterfaceHost;
 class TGameFontSource;
 class TGameLog;
+class TEngineWidgetAccess;
 class TGameTables;
+class TPlayersFile;
 class TQelClassReg;
 class TQelFontEngine;
 class TQelInterfaceEngine;
@@ -157,6 +160,7 @@ public:
     int32_t PrevMouseX = 0, PrevMouseY = 0;
     TGameOptions Options;
     TGameParams Params;
+    TPlayer Player;
     bool SoundAvailable = false;
     bool FpsOverlay = false;   // debug: frames per second and the mouse position
     bool GridOverlay = false;  // debug: the marked cells of the redraw grid
@@ -221,6 +225,8 @@ private:
     std::unique_ptr<IQelEffectSounds> effectSounds_;
     std::unique_ptr<TQelScreenEffectManager> effects_;
     std::unique_ptr<TGameTables> tables_;
+    std::unique_ptr<TEngineWidgetAccess> widgets_;
+    std::unique_ptr<TPlayersFile> playersFile_;
     std::vector<std::string> earlyLog_;
 
     TScreenTable screens_;

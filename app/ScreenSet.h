@@ -4,13 +4,18 @@
 
 #include "screens/LoadingScreen.h"
 #include "screens/OptionsWindow.h"
+#include "screens/ProfileWindows.h"
 #include "screens/ScreenContext.h"
 #include "screens/TitleScreen.h"
 
 class TScreenSet {
 public:
-    TScreenSet(const TScreenContext& context, TScreenTable& table)
-        : Context(context), Options(Context), Loading(Context), Title(Context, Options)
+    TScreenSet(const TScreenContext& context, TPlayersFile& players, TScreenTable& table)
+        : Context(context),
+          Options(Context),
+          Profiles(Context, players),
+          Loading(Context, Profiles),
+          Title(Context, Options, Profiles)
     {
         table.Set(TScreenMode::smSplash, &Loading);
         table.Set(TScreenMode::smTitle, &Title);
@@ -18,6 +23,7 @@ public:
 
     TScreenContext Context;
     TOptionsWindow Options;
+    TProfileWindows Profiles;
     TLoadingScreen Loading;
     TTitleScreen Title;
 };

@@ -62,7 +62,10 @@ std::vector<std::string> ListLines(const std::vector<uint8_t>& bytes)
 
 }  // namespace
 
-TLoadingScreen::TLoadingScreen(TScreenContext& context) : c_(context) {}
+TLoadingScreen::TLoadingScreen(TScreenContext& context, TProfileWindows& profiles)
+    : c_(context), profiles_(profiles)
+{
+}
 
 void TLoadingScreen::LoadGame()
 {
@@ -89,7 +92,10 @@ void TLoadingScreen::LoadGame()
     LogAndCarryOn(log, "Error StartTitleMusic", [&] { StartTitleMusic(); });
     GoInTitle(c_);
 
-    c_.Tables.LoadGameTables(c_.Data, c_.Sounds.Music(), c_.Options.IsDebugMode(), log);
+    // The player's record needs the piece types and is read before the other tables.
+    c_.Tables.LoadPieceTypes(c_.Data, log);
+    LogAndCarryOn(log, "Error LoadPlayer", [&] { profiles_.LoadPlayer(); });
+    c_.Tables.LoadOtherTables(c_.Data, &c_.Sounds.Music(), c_.Options.IsDebugMode(), log);
     LogAndCarryOn(log, "Error HideDebugWidgets", [&] {
         if (!c_.Options.IsDebugMode())
             for (const char* name : kDebugWidgets)

@@ -3,6 +3,7 @@
 // the title takes over.
 #pragma once
 
+#include "screens/ProfileWindows.h"
 #include "screens/Screen.h"
 #include "screens/ScreenContext.h"
 
@@ -12,7 +13,7 @@
 
 class TLoadingScreen final : public IScreen {
 public:
-    explicit TLoadingScreen(TScreenContext& context);
+    TLoadingScreen(TScreenContext& context, TProfileWindows& profiles);
 
     // Loads every picture, table and window of the game in its order, showing the
     // progress, and ends in the splash. Runs once, at the first activation, after the
@@ -34,5 +35,6 @@ private:
     void StartSplash();
 
     TScreenContext& c_;
+    TProfileWindows& profiles_;
     int lastProgress_ = -1;
 };

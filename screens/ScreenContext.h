@@ -25,6 +25,7 @@ class TSoundEngine;
 class TSurfEngine;
 struct TGameParams;
 class TGameTables;
+struct TPlayer;
 
 // What only the main window can do: the display, the program's life, its files.
 class IShellCommands {
@@ -92,6 +93,8 @@ struct TScreenContext {
     TGameOptions& Options;
     TGameParams& Params;
     TGameTables& Tables;
+    // The current player's record; "players.dat" is written through the profile windows.
+    TPlayer& Player;
     TShellState& Shell;
     IScreenSwitch& Switch;
     IShellCommands& Commands;

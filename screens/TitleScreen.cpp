@@ -28,7 +28,7 @@ constexpr std::array<THoverRow, 4> kHoverTable{{
     {"WTitle_BPlay", "efOnStartGame", "efOnStartGameDead"},
 }};
 
-constexpr std::array<TScreenMethod<TTitleScreen>, 10> kMethods{{
+constexpr std::array<TScreenMethod<TTitleScreen>, 9> kMethods{{
     {"WTitle_BPlay_MouseUp", &TTitleScreen::WTitle_BPlay_MouseUp},
     {"WTitle_BInstructions_MouseUp", &TTitleScreen::WTitle_BInstructions_MouseUp},
     {"WTitle_BEdit_MouseUp", &TTitleScreen::WTitle_BEdit_MouseUp},
@@ -36,7 +36,6 @@ constexpr std::array<TScreenMethod<TTitleScreen>, 10> kMethods{{
     {"WTitle_BPlayLevel_MouseUp", &TTitleScreen::WTitle_BPlayLevel_MouseUp},
     {"WTitle_BOptions_MouseUp", &TTitleScreen::WTitle_BOptions_MouseUp},
     {"WTitle_BHighScores_MouseUp", &TTitleScreen::WTitle_BHighScores_MouseUp},
-    {"WTitle_BChangePlayer_MouseUp", &TTitleScreen::WTitle_BChangePlayer_MouseUp},
     {"WQuit_BOk_MouseUp", &TTitleScreen::WQuit_BOk_MouseUp},
     {"WQuit_BQuit_MouseUp", &TTitleScreen::WQuit_BQuit_MouseUp},
 }};
@@ -71,13 +70,17 @@ void GoInTitle(TScreenContext& c)
     }
 }
 
-TTitleScreen::TTitleScreen(TScreenContext& context, TOptionsWindow& options)
-    : c_(context), options_(options), methods_(context.Methods, *this, std::span<const TScreenMethod<TTitleScreen>>(kMethods))
+TTitleScreen::TTitleScreen(TScreenContext& context, TOptionsWindow& options, TProfileWindows& profiles)
+    : c_(context),
+      options_(options),
+      profiles_(profiles),
+      methods_(context.Methods, *this, std::span<const TScreenMethod<TTitleScreen>>(kMethods))
 {
 }
 
-void TTitleScreen::Tick(int64_t /*now*/)
+void TTitleScreen::Tick(int64_t now)
 {
+    profiles_.Tick(now);
     TickHover();
 }
 
@@ -116,13 +119,16 @@ void TTitleScreen::NotAvailableYet(const char* handler)
     c_.Log.WriteLog(std::string(handler) + ": not available yet");
 }
 
-void TTitleScreen::WTitle_BPlay_MouseUp() { NotAvailableYet("WTitle_BPlay_MouseUp"); }
+void TTitleScreen::WTitle_BPlay_MouseUp()
+{
+    if (!profiles_.NamePromptPending())
+        NotAvailableYet("WTitle_BPlay_MouseUp");
+}
 void TTitleScreen::WTitle_BInstructions_MouseUp() { NotAvailableYet("WTitle_BInstructions_MouseUp"); }
 void TTitleScreen::WTitle_BEdit_MouseUp() { NotAvailableYet("WTitle_BEdit_MouseUp"); }
 void TTitleScreen::WTitle_BQuit_MouseUp() { c_.Commands.Quit(); }
 void TTitleScreen::WTitle_BPlayLevel_MouseUp() {}
 void TTitleScreen::WTitle_BOptions_MouseUp() { options_.Open(); }
 void TTitleScreen::WTitle_BHighScores_MouseUp() { NotAvailableYet("WTitle_BHighScores_MouseUp"); }
-void TTitleScreen::WTitle_BChangePlayer_MouseUp() { NotAvailableYet("WTitle_BChangePlayer_MouseUp"); }
 void TTitleScreen::WQuit_BOk_MouseUp() { c_.Commands.Quit(); }
 void TTitleScreen::WQuit_BQuit_MouseUp() { NotAvailableYet("WQuit_BQuit_MouseUp"); }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include "screens/OptionsWindow.h"
+#include "screens/ProfileWindows.h"
 #include "screens/Screen.h"
 #include "screens/ScreenContext.h"
 #include "screens/ScreenMethods.h"
@@ -16,7 +17,7 @@ void GoInTitle(TScreenContext& context);
 
 class TTitleScreen final : public IScreen {
 public:
-    TTitleScreen(TScreenContext& context, TOptionsWindow& options);
+    TTitleScreen(TScreenContext& context, TOptionsWindow& options, TProfileWindows& profiles);
 
     void Tick(int64_t now) override;
 
@@ -27,7 +28,6 @@ public:
     void WTitle_BPlayLevel_MouseUp();
     void WTitle_BOptions_MouseUp();
     void WTitle_BHighScores_MouseUp();
-    void WTitle_BChangePlayer_MouseUp();
     void WQuit_BOk_MouseUp();
     void WQuit_BQuit_MouseUp();
 
@@ -37,5 +37,6 @@ private:
 
     TScreenContext& c_;
     TOptionsWindow& options_;
+    TProfileWindows& profiles_;
     TScreenMethods methods_;
 };
