@@ -241,6 +241,8 @@ struct TShippedInterface {
         Engine.FontEngine = &Fonts;
         Engine.HostForm = &Methods;
         Engine.MessageBox = &Boxes;
+        // As in the game: effect widgets read their effect files from the same data.
+        Engine.InterfaceFolder = &source;
         Engine.LoadFromSource(source, "Glimmora.li");
     }
     ~TShippedInterface() { SetEngineLog(nullptr); }
