@@ -226,12 +226,13 @@ void TQelGameEngine::SaveScreenshot()
         WriteLog("Error SaveScreenshot: no free shot number in " + folder.string());
         return;
     }
-    char name[16];
-    std::snprintf(name, sizeof name, "Shot%04d.jpg", highest + 1);
+    char number[16];
+    std::snprintf(number, sizeof number, "%04d", highest + 1);
+    const std::string name = std::string("Shot") + number + ".jpg";
     std::vector<uint8_t> jpeg;
     std::string error;
     if (!surfEngine_->SaveSurfaceToJpg(kFrameSurface, jpeg) || !WriteFileAtomic(folder / name, jpeg, &error))
-        WriteLog("Error SaveScreenshot " + std::string(name) + (error.empty() ? "" : ": " + error));
+        WriteLog("Error SaveScreenshot " + name + (error.empty() ? "" : ": " + error));
 }
 
 void TQelGameEngine::ChangewindowMode()
