@@ -180,6 +180,8 @@ void TQelGameEngine::DrawMemorySurface()
                 screen->Draw();
             interface_->Draw();
             effects_->DrawQelScreenEffects(kFrame, effects_->Main);
+            if (screen)
+                screen->DrawOverInterface();
         }
         DrawOverlays();
         DrawCursor();

@@ -23,6 +23,8 @@ public:
     // The mode's own layers, back to front, into the frame being composed; the interface
     // and the effects are drawn over them by the main window.
     virtual void Draw() {}
+    // Layers over the interface and the screen effects (the level's clock panel).
+    virtual void DrawOverInterface() {}
     // True when Draw composes the whole frame itself, with no interface or screen effects
     // drawn over it by the main window (the splash shows a picture of the title).
     virtual bool ComposesWholeFrame() const { return false; }
