@@ -1,5 +1,5 @@
 // The player's way through the episodes: outfits of a level, derived values, advancing.
-#include "MetagameTestSupport.h"
+#include "MetagameTestKit.h"
 
 #include "metagame/EpisodProgress.h"
 #include "metagame/Episods.h"

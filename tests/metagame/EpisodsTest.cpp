@@ -1,6 +1,6 @@
 // Reading "Episods.xml": episodes cut and padded, names resolved, level tuning, casts,
 // and the day captions.
-#include "MetagameTestSupport.h"
+#include "MetagameTestKit.h"
 
 #include "foundation/DataSource.h"
 #include "foundation/Files.h"

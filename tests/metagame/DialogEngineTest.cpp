@@ -3,7 +3,7 @@
 // fades, and a dialog that waits while its level is paused.
 #include "metagame/DialogEngine.h"
 
-#include "MetagameTestSupport.h"
+#include "MetagameTestKit.h"
 #include "foundation/DataSource.h"
 #include "foundation/Text.h"
 

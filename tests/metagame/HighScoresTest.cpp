@@ -1,5 +1,5 @@
 // The high-score table: ordering, the rotated file, running money of the profiles, clearing.
-#include "MetagameTestSupport.h"
+#include "MetagameTestKit.h"
 
 #include "foundation/DataScramble.h"
 #include "foundation/Files.h"

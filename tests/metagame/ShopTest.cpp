@@ -1,6 +1,6 @@
 // The catalogue: values and prices by piece type, unlock conditions, what is offered,
 // purchases and what they do in the levels.
-#include "MetagameTestSupport.h"
+#include "MetagameTestKit.h"
 
 #include "metagame/Episods.h"
 #include "metagame/GameTables.h"

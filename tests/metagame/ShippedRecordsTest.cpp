@@ -1,7 +1,7 @@
 // The shipped "Shop.xml" and "Episods.xml", read from content/data/ exactly as the game
 // reads them: not one error line, every name resolved, and the naming and shape rules
 // that the level, the shop and the pictures rely on.
-#include "MetagameTestSupport.h"
+#include "MetagameTestKit.h"
 
 #include "foundation/DataSource.h"
 #include "foundation/QelParser.h"

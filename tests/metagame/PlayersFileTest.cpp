@@ -1,6 +1,6 @@
 // Profiles in "players.dat": creating, selecting, renaming, deleting, saving and loading,
 // with damaged, hand-edited and hostile files.
-#include "MetagameTestSupport.h"
+#include "MetagameTestKit.h"
 
 #include "foundation/DataScramble.h"
 #include "foundation/Files.h"

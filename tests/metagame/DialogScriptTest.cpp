@@ -2,7 +2,7 @@
 // reading (the content check's) and the game's own reading find wrong.
 #include "metagame/DialogScript.h"
 
-#include "MetagameTestSupport.h"
+#include "MetagameTestKit.h"
 #include "foundation/DataSource.h"
 
 #include <fstream>
