@@ -4,7 +4,7 @@
 // One line per level, the same line for the same arguments.
 #include "tools/glimmora-tool/ToolCommand.h"
 
-#include "tools/glimmora-tool/SimBots.h"
+#include "gameplay/LevelBots.h"
 
 #include "foundation/Clock.h"
 #include "foundation/DataSource.h"
@@ -303,13 +303,14 @@ TSimResult RunLevelWithBot(const TSimData& sim, int32_t episod, int32_t levelInd
     }
     day.Start();
 
-    std::unique_ptr<TSimBot> bot = MakeSimBot(botName, seed);
+    std::unique_ptr<TLevelBot> bot = MakeLevelBot(botName, seed);
+    TSessionMouse mouse(day);
     const int64_t limit = clock.NowMs() + day.Level().Times.LevelTime + kOvertime;
     while (day.Phase() == TLevelPhase::Running && clock.NowMs() < limit) {
         clock.Advance(kStep);
         const int64_t now = clock.NowMs();
         if (!day.Paused())
-            bot->Act(day, now);
+            bot->Act(day, mouse, now);
         day.Tick();
         if (trace && (now - day.Level().Times.LevelStart) % kTraceEvery < kStep)
             TraceLevel(day.Level(), now);
@@ -361,7 +362,7 @@ bool ParseOptions(const std::vector<std::string>& args, TOptions& o, std::string
             ok = next(v) && ToolReadInt(v, seed, 0, 1000000000);
             o.Seed = static_cast<uint32_t>(seed);
         } else if (a == "--bot")
-            ok = next(o.Bot) && (o.Bot == "greedy" || o.Bot == "random" || o.Bot == "idle");
+            ok = next(o.Bot) && MakeLevelBot(o.Bot, 0) != nullptr;
         else if (a == "--data")
             ok = next(o.DataFolder);
         else if (a == "--archive")

@@ -1,5 +1,5 @@
-// The level simulator's bots.
-#include "tools/glimmora-tool/SimBots.h"
+// The bots that play a day.
+#include "gameplay/LevelBots.h"
 
 #include "foundation/Geometry.h"
 #include "foundation/Random.h"
@@ -30,10 +30,10 @@ constexpr uint32_t kBotSeedSalt = 0x9E3779B9u;  // the bots draw from their own 
 const TPoint kEmptySpot{5, 5};  // a right click here lets go of the selection
 
 // The mouse of a bot: a move to the point, then the press.
-void Click(TLevelSession& day, TPoint p, TLevelMouseButton button = TLevelMouseButton::Left)
+void Click(ILevelMouse& mouse, TPoint p, TLevelMouseButton button = TLevelMouseButton::Left)
 {
-    day.MouseMove(p.X, p.Y);
-    day.MouseDown(button, p.X, p.Y);
+    mouse.Move(p.X, p.Y);
+    mouse.Press(button, p.X, p.Y);
 }
 
 // A point of the piece's picture where a click takes that piece, if there is one now.
@@ -51,16 +51,16 @@ std::optional<TPoint> PointOn(const tLevel& level, TLevelGame& game, int32_t ind
     return std::nullopt;
 }
 
-class TIdleBot final : public TSimBot {
+class TIdleBot final : public TLevelBot {
 public:
-    void Act(TLevelSession&, int64_t) override {}
+    void Act(TLevelSession&, ILevelMouse&, int64_t) override {}
 };
 
 // Clicks a random piece now and then.
-class TRandomBot final : public TSimBot {
+class TRandomBot final : public TLevelBot {
 public:
     explicit TRandomBot(uint32_t seed) : random_(seed) {}
-    void Act(TLevelSession& day, int64_t now) override
+    void Act(TLevelSession& day, ILevelMouse& mouse, int64_t now) override
     {
         tLevel& level = day.Level();
         TLevelGame& game = day.Game();
@@ -71,7 +71,7 @@ public:
         if (n == 0)
             return;
         if (auto p = PointOn(level, game, random_.Below(n)))
-            Click(day, *p);
+            Click(mouse, *p);
     }
 
 private:
@@ -81,9 +81,9 @@ private:
 
 // Builds the outfits the customers want: drops a piece on its missing half, the most urgent
 // first; collects money bags; clears the belt of unwanted outfits when it gets crowded.
-class TGreedyBot final : public TSimBot {
+class TGreedyBot final : public TLevelBot {
 public:
-    void Act(TLevelSession& day, int64_t now) override
+    void Act(TLevelSession& day, ILevelMouse& mouse, int64_t now) override
     {
         tLevel& level = day.Level();
         TLevelGame& game = day.Game();
@@ -95,15 +95,15 @@ public:
         if (selected >= 0 && selected < static_cast<int32_t>(fishes.size())) {
             int32_t target = BestPartner(level, game, selected, nullptr);
             if (target >= 0)
-                Click(day, *PointOn(level, game, target));
+                Click(mouse, *PointOn(level, game, target));
             else
-                Click(day, kEmptySpot, TLevelMouseButton::Right);
+                Click(mouse, kEmptySpot, TLevelMouseButton::Right);
             nextAt_ = now + kThinkTime;
             return;
         }
         for (int32_t i = 0; i < static_cast<int32_t>(fishes.size()); ++i)
             if (fishes[static_cast<size_t>(i)].Kind == TFishKind::MoneyBag && Takeable(level, game, i, now)) {
-                Click(day, *PointOn(level, game, i));
+                Click(mouse, *PointOn(level, game, i));
                 nextAt_ = now + kThinkTime;
                 return;
             }
@@ -119,7 +119,7 @@ public:
             }
         }
         if (bestSource >= 0) {
-            Click(day, *PointOn(level, game, bestSource));
+            Click(mouse, *PointOn(level, game, bestSource));
             nextAt_ = now + kThinkTime;
         }
     }
@@ -210,7 +210,12 @@ private:
 
 }  // namespace
 
-std::unique_ptr<TSimBot> MakeSimBot(const std::string& name, uint32_t seed)
+void TSessionMouse::Move(int32_t x, int32_t y) { day_.MouseMove(x, y); }
+
+// The level reacts to the button going down; going up again means nothing to it.
+void TSessionMouse::Press(TLevelMouseButton button, int32_t x, int32_t y) { day_.MouseDown(button, x, y); }
+
+std::unique_ptr<TLevelBot> MakeLevelBot(const std::string& name, uint32_t seed)
 {
     if (name == "greedy")
         return std::make_unique<TGreedyBot>();
