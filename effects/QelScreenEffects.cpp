@@ -271,7 +271,7 @@ void TQelScreenEffectManager::TickList(TScreenEffects& list, int64_t now)
 
 void TQelScreenEffectManager::TickEffectsTimer(int64_t now)
 {
-    try {
+    LogAndCarryOn(Log, "Error TickEffectsTimer", [&] {
         const uint32_t at = static_cast<uint32_t>(now);
         if (StandAlone[0])
             StandAlone[0]->Tick(at);
@@ -291,9 +291,7 @@ void TQelScreenEffectManager::TickEffectsTimer(int64_t now)
         if (Level)
             TickList(*Level, now);
         TickList(Second, now);
-    } catch (const std::exception&) {
-        LogLine("Error TickEffectsTimer");
-    }
+    });
 }
 
 // ---------------------------------------------------------------------------------------

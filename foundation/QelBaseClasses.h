@@ -41,6 +41,20 @@ decltype(auto) QelGuardMessage(const std::string& message, F&& body)
     }
 }
 
+// Runs body; whatever escapes it is logged as a TQelException with the given message (the
+// chain in the engine log) and failed is returned instead: an operation whose caller takes
+// a failure value rather than an exception.
+template <class R, class F>
+R QelGuardOr(const std::string& message, R failed, F&& body)
+{
+    try {
+        return std::forward<F>(body)();
+    } catch (...) {
+        TQelException logged(message);
+        return failed;
+    }
+}
+
 template <class F>
 decltype(auto) QelGuard(std::string_view where, F&& body)
 {

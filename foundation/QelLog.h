@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <functional>
 #include <string>
+#include <utility>
 
 class IMessageBox;
 
@@ -43,9 +44,12 @@ private:
     int64_t startTick_;
 };
 
-// The engine log that every TQelException writes to when it is made. There is one per
-// program, installed at start-up by whoever owns it; none installed means the lines go
-// nowhere.
+// The engine log that every TQelException writes to when it is made. An exception is made
+// deep inside engine code that has no log of its own to pass along (a blit, a property
+// set by name), and its line must be written at that moment so the chain reads innermost
+// first: so this one log is reached through a process-wide pointer rather than passed in.
+// There is one per program, installed at start-up by whoever owns it; none installed
+// means the lines go nowhere.
 TQelLog* EngineLog();
 void SetEngineLog(TQelLog* log);
 
@@ -95,4 +99,19 @@ bool LogAndCarryOn(TGameLog& log, const std::string& message, F&& step)
         log.WriteLog(message);
     }
     return false;
+}
+
+// The same for code whose game log may be missing (an engine used headless): the failure
+// then shows only in the result.
+template <class F>
+bool LogAndCarryOn(TGameLog* log, const std::string& message, F&& step)
+{
+    if (log)
+        return LogAndCarryOn(*log, message, std::forward<F>(step));
+    try {
+        step();
+        return true;
+    } catch (...) {
+        return false;
+    }
 }

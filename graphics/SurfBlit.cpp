@@ -4,6 +4,7 @@
 #include "graphics/SurfEngine.h"
 
 #include "foundation/QelBaseClasses.h"
+#include "foundation/QelLog.h"
 #include "foundation/Text.h"
 #include "graphics/BlendKernels.h"
 #include "graphics/Clipping.h"
@@ -448,7 +449,7 @@ void TSurfEngine::BlitRects(TSurface& destination, const TSurface& source, std::
 
 void TSurfEngine::BlitRects(IQelDisplay& display, const TSurface& source, std::span<const TRect> rects)
 {
-    try {
+    LogAndCarryOn(log_, "Error TSurfEngine.BlitRects", [&] {
         if (!source.HasPixels() || source.Width < screenWidth_ || source.Height < screenHeight_)
             throw std::runtime_error("no frame");
         std::vector<TRect> kept;
@@ -457,9 +458,7 @@ void TSurfEngine::BlitRects(IQelDisplay& display, const TSurface& source, std::s
             if (InsideScreen(r, screenWidth_, screenHeight_) && !r.IsEmpty())
                 kept.push_back(r);
         display.PresentRects(source.Pixels, source.Pitch, kept);
-    } catch (...) {
-        Log("Error TSurfEngine.BlitRects");
-    }
+    });
 }
 
 void TSurfEngine::BlitRects(IQelDisplay& display, std::string_view source, std::span<const TRect> rects)

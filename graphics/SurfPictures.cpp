@@ -138,13 +138,13 @@ bool TSurfEngine::LoadSurfFromFileOrFileFolder(const TDataSource& data, std::str
                                                std::string_view surfaceName, double scale)
 {
     const std::string name(surfaceName.empty() ? fileName : surfaceName);
-    try {
-        if (IndexOfSurface(name) >= 0)
-            return true;
+    if (IndexOfSurface(name) >= 0)
+        return true;
+    LogAndCarryOn(log_, "Error LoadSurfFromFile " + std::string(fileName), [&] {
         const std::string type = Ending(fileName);
         const bool jpg = type == "JPG";
         if (!jpg && type != "PNG")
-            return false;
+            return;
         if (data.IsArchive()) {
             if (jpg)
                 LoadJpgFromFileFolder(data, name, fileName);
@@ -165,9 +165,7 @@ bool TSurfEngine::LoadSurfFromFileOrFileFolder(const TDataSource& data, std::str
             if (newWidth >= 1 && newHeight >= 1)
                 ResizeSurface(name, newWidth, newHeight, true);
         }
-    } catch (...) {
-        Log("Error LoadSurfFromFile " + std::string(fileName));
-    }
+    });
     return IndexOfSurface(name) >= 0;
 }
 

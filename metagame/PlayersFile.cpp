@@ -30,12 +30,8 @@ constexpr std::string_view kListName = "PlayersListXML";
 template <class R, class F>
 R Guarded(std::string_view operation, R failed, F&& body)
 {
-    try {
-        return body();
-    } catch (...) {
-        TQelException logged("Exception error in TQelGameEngine." + std::string(operation) + "!");
-        return failed;
-    }
+    return QelGuardOr("Exception error in TQelGameEngine." + std::string(operation) + "!", std::move(failed),
+                      std::forward<F>(body));
 }
 
 std::vector<TQelXMLTag*> Profiles(const TQelXMLTag& list)
