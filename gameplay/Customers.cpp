@@ -342,10 +342,10 @@ void StartPersonLeaving(tLevel& level, TPerson& person, int64_t now)
     --level.Play.Customers.ExpectedCount;
 }
 
-std::vector<TPersonPicture> PersonPictures(tLevel& level)
+std::vector<TPersonPicture> PersonPictures(const tLevel& level)
 {
     std::vector<TPersonPicture> pictures;
-    TCustomers& customers = level.Play.Customers;
+    const TCustomers& customers = level.Play.Customers;
     for (int32_t index : customers.DrawOrder) {
         if (index < 0 || index >= static_cast<int32_t>(customers.Persons.size()))
             continue;

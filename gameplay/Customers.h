@@ -54,4 +54,4 @@ struct TPersonPicture {
     int32_t X = 0;  // top left
     int32_t Y = 0;
 };
-std::vector<TPersonPicture> PersonPictures(tLevel& level);
+std::vector<TPersonPicture> PersonPictures(const tLevel& level);

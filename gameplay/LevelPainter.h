@@ -7,8 +7,10 @@
 
 #include "foundation/Geometry.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 class TDataSource;
 class TGameLog;
@@ -17,6 +19,7 @@ class TRedrawGrid;
 class TSurfEngine;
 class tLevel;
 struct TFish;
+struct TLenta;
 
 // What the screen says about the frame being drawn.
 struct TLevelSceneView {
@@ -39,6 +42,9 @@ public:
     void MakeBackgroundInGame(tLevel& level, const TLevelGame& game);
     void MakeBackgroundInBonusGame(tLevel& level, bool demoPlayback);
     void DrawUpgrade(const tLevel& level, const TLevelGame& game, const std::string& target);
+    // The conveyor track along the belt's path, painted into the scene picture with the
+    // belt picture as its texture stamp.
+    void DrawFuncOnAlpha(const TLenta& lenta, const std::string& scene, const std::string& beltPicture);
 
     // One frame's layers, in this order: customers into "BackGround", then pieces, extra
     // pictures into the frame; the clock panel goes over the interface and effects.
@@ -54,10 +60,25 @@ public:
     TPoint EndHatch() const { return endHatch_; }
 
 private:
+    void LoadPicture(const std::string& name);
+    // The picture at (x, y) without its rows below the cut line.
+    void DrawPart(const std::string& picture, const std::string& target, int x, int y, uint8_t opacity, int cutLine,
+                  uint8_t tint);
+    // Draws a hatch at the path position and makes its lip; answers its top left.
+    TPoint DrawHatch(const TLenta& lenta, int32_t position, const std::string& scene, const std::string& lip);
+    void DrawStand(const tLevel& level, const TFish& fish, const std::string& target, uint8_t alpha, bool inHatch,
+                   int hatchLine);
+    void DrawHatOrHanger(const tLevel& level, const TFish& fish, const std::string& target);
+    // Highlighted while nothing is selected: the piece is drawn whitened.
+    bool Highlit(const tLevel& level, const TFish& fish) const;
+
     TSurfEngine& surfaces_;
     TRedrawGrid& grid_;
     const TDataSource& data_;
     TGameLog& log_;
     TPoint startHatch_;
     TPoint endHatch_;
+    // The drawing order of the pieces, kept between frames to spare the allocations.
+    std::vector<size_t> order_;
+    std::vector<int> keys_;
 };

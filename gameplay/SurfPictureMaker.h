@@ -5,9 +5,13 @@
 
 #include "gameplay/LevelServices.h"
 
+#include <cstdint>
+#include <string>
+
 class TDataSource;
 class TQelFontEngine;
 class TSurfEngine;
+struct TFishkaType;
 
 class TSurfPictureMaker final : public ILevelPictureMaker {
 public:
@@ -19,6 +23,13 @@ public:
     void MakeScaledPicture(const std::string& source, const std::string& name, double divisor) override;
 
 private:
+    // Loads a type's picture file under a new name in the type's colours; false when the
+    // file is missing (the name is left without a picture).
+    bool LoadAdjusted(const std::string& file, const std::string& name, const TFishkaType& type);
+    void MakeHalo(const std::string& source, const std::string& halo);
+    void MakePiece(const tLevel& level, int32_t t, const TFishkaType& type, const std::string& digits);
+    void MakeType(const tLevel& level, int32_t t, const TFishkaType& type);
+
     TSurfEngine& surfaces_;
     const TDataSource& data_;
     TQelFontEngine* fonts_;
