@@ -52,8 +52,8 @@ bool ParseHighScoreLine(std::string_view line, THighScore& entry)
     auto value = StrictInt(*score);
     if (!value || *value < std::numeric_limits<int32_t>::min() || *value > std::numeric_limits<int32_t>::max())
         return false;
-    entry.Name = DecodeNameValue(*name);
-    entry.Score = static_cast<int32_t>(*value);
+    entry.Name = CutPlayerName(DecodeNameValue(*name));
+    entry.Score = HoldMoney(*value);
     entry.Running = false;
     return true;
 }
@@ -88,12 +88,13 @@ bool THighScoreList::SaveHighScores(const fs::path& path, std::string* error) co
     return WriteFileAtomic(path, text, error);
 }
 
-size_t THighScoreList::AddHighScore(const std::string& name, int32_t score)
+size_t THighScoreList::AddHighScore(const std::string& name, int64_t added)
 {
+    const int32_t score = HoldMoney(added);
     size_t index = 0;
     while (index < Entries.size() && Entries[index].Score >= score)
         ++index;
-    Entries.insert(Entries.begin() + static_cast<std::ptrdiff_t>(index), THighScore{name, score, false});
+    Entries.insert(Entries.begin() + static_cast<std::ptrdiff_t>(index), THighScore{CutPlayerName(name), score, false});
     return index;
 }
 
@@ -159,17 +160,18 @@ bool THighScores::ClearRunningScores(TPlayer& player)
     return result == TProfileResult::Done;
 }
 
-void THighScores::ClearHighScores(TPlayer& player)
+THighScores::TCleared THighScores::ClearHighScores(TPlayer& player)
 {
-    ClearRunningScores(player);
+    TCleared cleared;
+    cleared.ProfilesHidden = ClearRunningScores(player);
     List.Entries.clear();
-    Save();
+    cleared.Saved = Save();
     SetEnabled(widgets_, "WHighScores_BClear", false);
+    return cleared;
 }
 
-size_t THighScores::AddFinishedGame(const std::string& name, int32_t totalScore)
+bool THighScores::AddFinishedGame(const std::string& name, int64_t totalScore)
 {
-    size_t index = List.AddHighScore(name, totalScore);
-    Save();
-    return index;
+    List.AddHighScore(name, totalScore);
+    return Save();
 }

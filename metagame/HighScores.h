@@ -28,13 +28,16 @@ public:
     void LoadHighScores(const std::filesystem::path& path);
     // Writes the entries that are not running, through a temporary file.
     bool SaveHighScores(const std::filesystem::path& path, std::string* error = nullptr) const;
-    // Inserts after every entry with a higher or equal score; gives the new index.
-    size_t AddHighScore(const std::string& name, int32_t score);
+    // Inserts after every entry with a higher or equal score; gives the new index. The
+    // name is cut to the name edits' length and the score held to the money range, so an
+    // entry always fits the table's columns and the file.
+    size_t AddHighScore(const std::string& name, int64_t score);
 
     std::vector<THighScore> Entries;
 };
 
-// One line of the file before rotation, and back; nothing when the line is no entry.
+// One line of the file before rotation, and back; nothing when the line is no entry. A
+// line read back is held like an added entry (name cut, score in the money range).
 std::string HighScoreLine(const THighScore& entry);
 bool ParseHighScoreLine(std::string_view line, THighScore& entry);
 
@@ -63,10 +66,16 @@ public:
     // Hides every profile's running money until its next full save (the current player's
     // flag in memory is left alone, so its next save lists it again).
     bool ClearRunningScores(TPlayer& player);
-    // The table is emptied and saved empty, and its clear button disabled.
-    void ClearHighScores(TPlayer& player);
-    // A finished game enters the table and the file.
-    size_t AddFinishedGame(const std::string& name, int32_t totalScore);
+    // The table is emptied and saved empty, and its clear button disabled. Says which of
+    // the two files were written.
+    struct TCleared {
+        bool ProfilesHidden = false;  // "players.dat" written with every profile hidden
+        bool Saved = false;           // "HighScores.dat" written empty
+    };
+    TCleared ClearHighScores(TPlayer& player);
+    // A finished game enters the table and the file; false when the file could not be
+    // written (logged).
+    bool AddFinishedGame(const std::string& name, int64_t totalScore);
 
     THighScoreList List;
 

@@ -2,6 +2,7 @@
 #include "metagame/PlayerName.h"
 
 #include "foundation/Text.h"
+#include "metagame/Player.h"
 
 namespace {
 
@@ -27,6 +28,12 @@ std::string SanitizePlayerName(std::string_view typed)
         if (!IsControl(static_cast<unsigned char>(c)))
             out += c;
     return out;
+}
+
+std::string TypedPlayerName(std::string_view caption)
+{
+    // Trimmed again after the cut, which may end on a space inside the name.
+    return Trim(CutPlayerName(Trim(SanitizePlayerName(caption))));
 }
 
 std::string EncodeNameValue(std::string_view name)

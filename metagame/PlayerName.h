@@ -10,6 +10,11 @@
 // everything else, non-ASCII UTF-8 included, kept. An empty result means "no name".
 std::string SanitizePlayerName(std::string_view typed);
 
+// The name a name edit gives the game: cleaned as above, the spaces around it trimmed
+// (so " Ann" and "Ann" are one player) and cut to kMaxPlayerNameLength characters, the
+// edits' limit, which a paste may have passed. Empty when nothing is left.
+std::string TypedPlayerName(std::string_view caption);
+
 // The name as it is stored inside a double-quoted value ("players.dat" Name attribute,
 // "HighScores.dat" lines). The XML reader takes attribute values as written, so the
 // characters that would end the value or the tag are written as entities here and turned

@@ -82,6 +82,38 @@ TEST(HighScoreList, LinesThatAreNoEntryAreSkipped)
     EXPECT_TRUE(list.Entries.empty());
 }
 
+// Whatever a caller or a hand-edited file brings, an entry has a name the edits could
+// have taken and a score in the money range, so totals never overflow.
+TEST(HighScoreList, EntriesAreHeldToTheNameLengthAndTheMoneyRange)
+{
+    const std::string twenty(kMaxPlayerNameLength, 'n');
+    struct TCase {
+        const char* Why;
+        std::string Name;
+        int64_t Score;
+        THighScore Kept;
+    } cases[] = {
+        {"as given", "Ann", 1200, {"Ann", 1200, false}},
+        {"a long name is cut", twenty + "tail", 5, {twenty, 5, false}},
+        {"beyond the money range", "Big", int64_t{INT32_MAX} + 10, {"Big", kMaxMoney, false}},
+        {"below it", "Debt", INT64_MIN, {"Debt", -kMaxMoney, false}},
+    };
+    TScratchFolder folder;
+    const fs::path path = folder.Path / "HighScores.dat";
+    for (const TCase& c : cases) {
+        THighScoreList list;
+        EXPECT_EQ(list.Entries[list.AddHighScore(c.Name, c.Score)], c.Kept) << c.Why;
+        // A line written by hand with the same values reads back held the same way.
+        if (c.Score >= INT32_MIN && c.Score <= INT32_MAX) {
+            ASSERT_TRUE(WriteFileAtomic(
+                path, ShiftTextUp("<High name=\"" + c.Name + "\" score=\"" + std::to_string(c.Score) + "\" />")));
+            list.LoadHighScores(path);
+            ASSERT_EQ(list.Entries.size(), 1u) << c.Why;
+            EXPECT_EQ(list.Entries[0], c.Kept) << c.Why;
+        }
+    }
+}
+
 class HighScoresTest : public ::testing::Test {
 protected:
     HighScoresTest()
@@ -129,7 +161,7 @@ TEST_F(HighScoresTest, TableShowsFinishedGamesAndTheMoneyOfPlayingProfiles)
     EXPECT_EQ(widgets.Last("WHighScores_BClear", "Enabled"), "True");
 
     // A new finished game in front of a running entry is saved; the running one is not.
-    scores.AddFinishedGame("Newcomer", 400);
+    EXPECT_TRUE(scores.AddFinishedGame("Newcomer", 400));
     THighScoreList file;
     file.LoadHighScores(scores.Path());
     ASSERT_EQ(file.Entries.size(), 2u);
@@ -140,7 +172,9 @@ TEST_F(HighScoresTest, ClearingEmptiesTheFileAndHidesEveryProfile)
 {
     MakeTwoProfilesAndOneGame();
     scores.FillHighScores(player);
-    scores.ClearHighScores(player);
+    const THighScores::TCleared cleared = scores.ClearHighScores(player);
+    EXPECT_TRUE(cleared.ProfilesHidden);
+    EXPECT_TRUE(cleared.Saved);
     EXPECT_TRUE(scores.List.Entries.empty());
     EXPECT_EQ(ReadText(scores.Path()), "");
     EXPECT_EQ(widgets.Last("WHighScores_BClear", "Enabled"), "False");
