@@ -24,6 +24,20 @@ std::optional<int64_t> WholeNumber(const std::string& value, int64_t lo, int64_t
     return n;
 }
 
+// "E,L": an episode and a day, both from 1.
+std::optional<std::pair<int32_t, int32_t>> EpisodeAndDay(const std::string& value)
+{
+    constexpr int64_t kMostDays = 1000;
+    const size_t comma = value.find(',');
+    if (comma == std::string::npos)
+        return std::nullopt;
+    auto episode = WholeNumber(value.substr(0, comma), 1, kMostDays);
+    auto day = WholeNumber(value.substr(comma + 1), 1, kMostDays);
+    if (!episode || !day)
+        return std::nullopt;
+    return std::pair{static_cast<int32_t>(*episode), static_cast<int32_t>(*day)};
+}
+
 const std::vector<TOptionRow>& Rows()
 {
     static const std::vector<TOptionRow> rows{
@@ -53,6 +67,14 @@ const std::vector<TOptionRow>& Rows()
          [](TDevOptions& o, const std::string& v) { return !v.empty() && (o.InputScript = v, true); }},
         {"--trace", "FILE", "write one line per game event to FILE (see below)",
          [](TDevOptions& o, const std::string& v) { return !v.empty() && (o.Trace = v, true); }},
+        {"--level", "E,L",
+         "start at the window before day L of episode E (both from 1, bonus and picture days counted) for the "
+         "current player, or a new player \"Tester\"",
+         [](TDevOptions& o, const std::string& v) { return (o.Level = EpisodeAndDay(v)).has_value(); }},
+        {"--bot", "NAME", "the simulator's bot (greedy, random or idle) plays every day, with the player's mouse",
+         [](TDevOptions& o, const std::string& v) {
+             return (v == "greedy" || v == "random" || v == "idle") && (o.Bot = v, true);
+         }},
         {"--help", "", "this text", [](TDevOptions& o, const std::string&) { return o.Help = true; }},
     };
     return rows;

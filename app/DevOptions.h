@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 struct TDevOptions {
@@ -17,13 +18,17 @@ struct TDevOptions {
     std::optional<uint32_t> Seed;
     std::optional<std::filesystem::path> InputScript;
     std::optional<std::filesystem::path> Trace;
+    // Straight into a day: the episode and the day in the episode list's order, from 1.
+    std::optional<std::pair<int32_t, int32_t>> Level;
+    // The simulator's bot that plays every day the run starts ("greedy", "random", "idle").
+    std::optional<std::string> Bot;
     bool Uncapped = false;
     bool Headless = false;
     bool Help = false;
 
     // A run driven by its options rather than by a player: it keeps running frames when
     // the window loses the focus, so its result does not depend on the desktop.
-    bool IsScripted() const { return Frames.has_value() || InputScript.has_value(); }
+    bool IsScripted() const { return Frames.has_value() || InputScript.has_value() || Bot.has_value(); }
 };
 
 // False (error says why) for an unknown option or a bad value.

@@ -5,6 +5,7 @@
 #include "app/DevOptions.h"
 #include "app/GameTrace.h"
 #include "app/InputScript.h"
+#include "app/LevelBotPlayer.h"
 #include "app/QelGameEngine.h"
 #include "foundation/Clock.h"
 #include "foundation/Files.h"
@@ -136,6 +137,9 @@ int Run(const TDevOptions& dev, std::vector<TScriptedInput> script)
     setup.UserFolder = userFolder;
     setup.DataFolder = dev.DataDir;
     setup.Seed = dev.Seed ? *dev.Seed : SeedFromWallClock();
+    if (dev.Level)
+        setup.StartDay = std::pair{dev.Level->first - 1, dev.Level->second - 1};
+    setup.BotPlays = dev.Bot.has_value();
     TGameTrace trace;
     if (dev.Trace) {
         std::string error;
@@ -150,6 +154,10 @@ int Run(const TDevOptions& dev, std::vector<TScriptedInput> script)
     TEventRouter router(engine, dev.IsScripted());
     TGameWidgets widgets(engine);
     TInputScriptPlayer player(std::move(script), &widgets);
+    std::unique_ptr<TLevelBotPlayer> bot;
+    if (dev.Bot)
+        bot = std::make_unique<TLevelBotPlayer>(engine, widgets, MakeLevelBot(*dev.Bot, setup.Seed),
+                                                [&router](const TInputEvent& event) { router.OnInput(event); });
     TFramePacer pacer;
     int status = kExitOk;
 
@@ -179,6 +187,8 @@ int Run(const TDevOptions& dev, std::vector<TScriptedInput> script)
         }
         for (const TInputEvent& event : events)
             router.OnInput(event);
+        if (bot)
+            router.Guard([&] { bot->Frame(); });
         engine.AppIdle();
         ++frame;
         if (dev.FixedStepMs)

@@ -347,6 +347,14 @@ void TQelGameEngine::CreateScreens()
                            *tables_,     Player,      Shell,       *this,      *this,    *trace_,  ProgramFolder,
                            UserFolder};
     screenSet_ = std::make_unique<TScreenSet>(context, *playersFile_, screens_);
+    if (setup_.StartDay || setup_.BotPlays)
+        screenSet_->Level.SeedEachDay(setup_.Seed);
+    screenSet_->Level.SetBotPlays(setup_.BotPlays);
+}
+
+TStandardLevelScreen* TQelGameEngine::LevelScreen() const
+{
+    return screenSet_ ? &screenSet_->Level : nullptr;
 }
 
 void TQelGameEngine::ApplyWindowStyle()
@@ -411,6 +419,8 @@ void TQelGameEngine::RunLoadingSequence()
     // The music table first: the title music's start order is drawn from it.
     sounds_->LoadMusicPattern(*data_);
     screenSet_->Loading.LoadGame();
+    if (setup_.StartDay)
+        screenSet_->Level.StartDeveloperDay(setup_.StartDay->first, setup_.StartDay->second);
     if (!Options.IsFullScreen())
         window_->ShowSystemCursor(true);
 }
@@ -445,6 +455,8 @@ void TQelGameEngine::FormDeactivate()
     WriteLog("AppDeActivate");
     WriteLog("WM_DIRECTX_DE_ACTIVATE");
     active_ = false;
+    if (screenSet_)
+        screenSet_->Level.Deactivated();
     if (SoundAvailable)
         audio_->Pause();
     window_->ShowSystemCursor(true);

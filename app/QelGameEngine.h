@@ -20,6 +20,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 class TDataSource;
@@ -46,6 +47,7 @@ struct TFrameStats {
 };
 
 class TScreenSet;
+class TStandardLevelScreen;
 
 class TQelGameEngine final : public IScreenSwitch, public IShellCommands {
 public:
@@ -59,6 +61,10 @@ public:
         uint32_t Seed = 1;
         // Where developer traces go; none when null.
         IScreenTrace* Trace = nullptr;
+        // A developer's start straight into a day (episode and day from 0) after loading.
+        std::optional<std::pair<int32_t, int32_t>> StartDay;
+        // A bot plays the days; with a start day or a bot every day plays from Seed.
+        bool BotPlays = false;
     };
 
     // Creates the window: every start-up step, in order. A step that fails shows its
@@ -141,6 +147,8 @@ public:
     void WriteLog(const std::string& message, const std::string& fileName = {});
 
     TScreenTable& Screens() { return screens_; }
+    // The standard level screen; null when the start-up did not get as far as the screens.
+    TStandardLevelScreen* LevelScreen() const;
     // The interface engine, with the windows of "Glimmora.li"; null before the start-up's
     // interface step.
     TQelInterfaceEngine* Interface() const { return interface_.get(); }

@@ -7,6 +7,7 @@
 #include "screens/ProfileWindows.h"
 #include "screens/ScreenContext.h"
 #include "screens/TitleScreen.h"
+#include "screens/level/LevelScreen.h"
 
 class TScreenSet {
 public:
@@ -15,10 +16,14 @@ public:
           Options(Context),
           Profiles(Context, players),
           Loading(Context, Profiles),
-          Title(Context, Options, Profiles)
+          Title(Context, Options, Profiles),
+          Level(Context, players, Options)
     {
         table.Set(TScreenMode::smSplash, &Loading);
         table.Set(TScreenMode::smTitle, &Title);
+        table.Set({TScreenMode::smLevel, TScreenMode::smLevelComplete, TScreenMode::smLevelFailed,
+                   TScreenMode::smHintBeforeLevel, TScreenMode::smGameMenu},
+                  &Level);
     }
 
     TScreenContext Context;
@@ -26,4 +31,5 @@ public:
     TProfileWindows Profiles;
     TLoadingScreen Loading;
     TTitleScreen Title;
+    TStandardLevelScreen Level;
 };

@@ -232,6 +232,10 @@ void LevelFaled(tLevel& level, TLevelGame& game, int64_t now)
         host.FreezeScene();
         ILevelWindows& windows = game.TheWindows();
         if (IsStandardLevel(level)) {
+            const std::string currency = game.Currency();
+            SetCaption(windows, "WGameOver_LDayOfWeak", GetLevelLabel(windows, level.LevelIndex, false));
+            SetCaption(windows, "WGameOver_LScoreCount", currency + IntToStr(level.Play.Score.LevelScore));
+            SetCaption(windows, "WGameOver_LGoalCount", currency + IntToStr(level.Goals.Goal));
             windows.ShowModal("WGameOver");
         } else {
             windows.SetObjectProperty("WBonusLevelFaled_BOk", "Top", level.IsPixelLevel() ? "546" : "500");

@@ -106,11 +106,17 @@ void TLevelSession::Start()
         return;
     awaitingStart_ = false;
     WBeforeLevel_BPlay_MouseUp(level_, game_);
+    // The day's time counts from here: the wait under the window is no step of the belt.
+    lastTick_ = Now();
 }
 
 void TLevelSession::Tick(TLevelMode mode)
 {
     const int64_t now = Now();
+    // A frame at the time of the previous one, or of the start or resume, has no time to
+    // play: the day's steps stay the same however the frames fall around a start.
+    if (now == lastTick_)
+        return;
     const TLevelFrame frame{now, now - lastTick_, mode, game_.Options.HintsOn};
     lastTick_ = now;
     switch (Phase()) {
@@ -142,8 +148,11 @@ void TLevelSession::Pause() { PauseLevel(level_, Now()); }
 
 void TLevelSession::Resume()
 {
-    if (Paused())
-        ResumeLevel(level_, Now() - level_.Play.Flow.PausedAt);
+    if (!Paused())
+        return;
+    ResumeLevel(level_, Now() - level_.Play.Flow.PausedAt);
+    // The belt moves on from now: the time under the window is not a step it takes.
+    lastTick_ = Now();
 }
 
 TLevelResult TLevelSession::Result() const

@@ -121,8 +121,15 @@ void TTitleScreen::NotAvailableYet(const char* handler)
 
 void TTitleScreen::WTitle_BPlay_MouseUp()
 {
-    if (!profiles_.NamePromptPending())
-        NotAvailableYet("WTitle_BPlay_MouseUp");
+    if (profiles_.NamePromptPending())
+        return;
+    for (const THoverRow& row : kHoverTable)
+        for (const char* stem : {row.Hover, row.FadeOut})
+            for (const char* language : {"ENU", "TB"})
+                c_.Effects.DeleteAllScreenEffectByName(c_.Effects.Main, EffectFile(language, stem));
+    // Until the continue window and the map are there, Play goes on with the player's
+    // saved day, as the continue window's play button does.
+    c_.Methods.Call("WContinue_BPlaySaved_MouseUp", c_.Interface);
 }
 void TTitleScreen::WTitle_BInstructions_MouseUp() { NotAvailableYet("WTitle_BInstructions_MouseUp"); }
 void TTitleScreen::WTitle_BEdit_MouseUp() { NotAvailableYet("WTitle_BEdit_MouseUp"); }

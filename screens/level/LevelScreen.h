@@ -1,0 +1,150 @@
+// The standard level screen: one shop day played with the mouse, from its loading window
+// and the window before it to the results or the missed goal, with the game menu over the
+// paused day. It owns the day's session and gives the day the real engines: the windows,
+// the pictures and the pictures it makes, the effects, the sounds and the loading window.
+// Serves smLevel, smLevelComplete, smLevelFailed, smHintBeforeLevel and smGameMenu.
+#pragma once
+
+#include "gameplay/LevelGame.h"
+#include "gameplay/LevelPainter.h"
+#include "gameplay/LevelServices.h"
+#include "gameplay/LevelSession.h"
+#include "gameplay/LevelWindows.h"
+#include "gameplay/ScreenLevelEffects.h"
+#include "gameplay/SurfLevelPictures.h"
+#include "gameplay/SurfPictureMaker.h"
+#include "screens/OptionsWindow.h"
+#include "screens/Screen.h"
+#include "screens/ScreenContext.h"
+#include "screens/ScreenMethods.h"
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+class TPlayersFile;
+
+// The screen mode that shows the level in that state.
+TScreenMode LevelScreenMode(TLevelScreen screen);
+
+class TStandardLevelScreen final : public IScreen,
+                                   private ILevelHost,
+                                   private ILevelWindows,
+                                   private ILevelLoadProgress {
+public:
+    TStandardLevelScreen(TScreenContext& context, TPlayersFile& players, TOptionsWindow& options);
+    ~TStandardLevelScreen() override;
+
+    // Starts a day of the current player (episode and day counted from 0 in the order of
+    // the episode list): the loading window, then the window before the day. False (with
+    // a log line) when the day cannot be loaded; the title shows then.
+    bool StartDay(int32_t episod, int32_t levelIndex);
+    // A developer's start straight into a day: the current player, or a new profile named
+    // "Tester" when there is none.
+    bool StartDeveloperDay(int32_t episod, int32_t levelIndex);
+    // Developer runs: the gameplay stream is seeded with this as each day loads, so a day
+    // plays alike in every run and alike in the simulator.
+    void SeedEachDay(uint32_t seed) { daySeed_ = seed; }
+    // A bot plays the days: it reads no pop-up hints and plays by the simulator's rules.
+    void SetBotPlays(bool plays) { botPlays_ = plays; }
+    // The window lost the focus: a played day pauses under the game menu.
+    void Deactivated();
+
+    // The running day; null before the first and after leaving one.
+    TLevelSession* Session() { return session_.get(); }
+
+    // IScreen
+    void Tick(int64_t now) override;
+    void Draw() override;
+    void DrawOverInterface() override;
+    void MouseDown(const TQelMouseEvent& event) override;
+    void MouseMove(const TQelMouseEvent& event) override;
+    bool KeyDown(const TQelKeyEvent& event) override;
+
+    // The hint window before a day (a map's first visit of an episode opens it).
+    void ShowHintBeforeLevel();
+
+    void WBeforeLevel_BPlay_MouseUp();
+    void WHintBeforeLevel_BOk_MouseUp();
+    void WGame_BMenu_MouseUp();
+    void WGame_BContinue_MouseUp();
+    void WGameMenu_BResume_MouseUp();
+    void WGameMenu_BOptions_MouseUp();
+    void WGameMenu_BQuitGame_MouseUp();
+    void WGameMenu_BAbortLevel_MouseUp();
+    void WGameMenu_BQuit_MouseUp();
+    void WGameMenu_BInstructions_MouseUp();
+    void WAbortLevel_BOk_MouseUp();
+    void WExitToMainMenu_BOk_MouseUp();
+    void WLevelComplete_BOk_MouseUp();
+    void WGameOver_BOk_MouseUp();
+    void WContinue_BPlaySaved_MouseUp();
+
+private:
+    // ILevelHost
+    void EnterScreen(TLevelScreen screen) override;
+    TLevelScreen Screen() const override { return screen_; }
+    void SavePlayer() override;
+    bool StartDialog(const std::string& script, int64_t now) override;
+    bool StartHint(const std::string& script, const THintPlacement& placement, int32_t pieceIndex,
+                   int32_t customerIndex, int64_t now) override;
+    void ShowUnlockWindow(int32_t slot) override;
+    void StopMusic() override;
+    void DeleteScreenEffect(const std::string& name) override;
+    void FreezeScene() override;
+    int32_t PictureAlpha(const std::string& picture, int32_t x, int32_t y) const override;
+    void RedrawAll() override;
+
+    // ILevelWindows: the interface's, except that the loading window makes way for the
+    // first window the day shows (it would otherwise close that one with it).
+    bool SetObjectProperty(const std::string& objectName, const std::string& propName,
+                           const std::string& value) override;
+    TQelVariant GetObjectValue(const std::string& objectName, const std::string& propName) const override;
+    void ShowModal(const std::string& name) override;
+    void HideModal(const std::string& name) override;
+    bool IsTopWindow(const std::string& name) const override;
+
+    // ILevelLoadProgress
+    void Show() override;
+    void SetPercent(int32_t percent) override;
+    void CloseLoadWindow();
+
+    TLevelSessionServices Services();
+    TLevelOptions DayOptions() const;
+    TLevelSceneView SceneView() const;
+    void DrawLevelLayers();
+    void TraceResult();
+    void OpenMenu();
+    void Resume();
+    // The next standard day of the player's progress, or the title after the last one.
+    void NextDay();
+    // Every window and effect closes and the title comes back with its music.
+    void BackToTitle();
+    void EndDay();
+    bool PanelVisible() const;
+
+    TScreenContext& c_;
+    TPlayersFile& players_;
+    TOptionsWindow& options_;
+    TInterfaceLevelWindows windows_;
+    TSurfLevelPictures pictures_;
+    TScreenLevelEffects effects_;
+    TSurfPictureMaker pictureMaker_;
+    TLevelPainter painter_;
+    // The pictures of the start-up, never released between days.
+    std::set<std::string> permanent_;
+    // What the game remembers from day to day.
+    TSessionFlags flags_;
+    std::vector<std::string> previousPictures_;
+    std::unique_ptr<TLevelSession> session_;
+    TLevelScreen screen_ = TLevelScreen::Level;
+    // The scene is frozen under the result windows: the day draws nothing more.
+    bool frozen_ = false;
+    bool resultTraced_ = false;
+    std::optional<uint32_t> daySeed_;
+    bool botPlays_ = false;
+    TScreenMethods methods_;
+};
