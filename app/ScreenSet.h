@@ -2,6 +2,7 @@
 // share; each is linked into the screen table under the modes it serves.
 #pragma once
 
+#include "screens/HighScoreWindows.h"
 #include "screens/LoadingScreen.h"
 #include "screens/OptionsWindow.h"
 #include "screens/ProfileWindows.h"
@@ -17,6 +18,7 @@ public:
           Profiles(Context, players),
           Loading(Context, Profiles),
           Title(Context, Options, Profiles),
+          HighScores(Context, players, Profiles),
           Level(Context, players, Options)
     {
         table.Set(TScreenMode::smSplash, &Loading);
@@ -31,5 +33,6 @@ public:
     TProfileWindows Profiles;
     TLoadingScreen Loading;
     TTitleScreen Title;
+    THighScoreWindows HighScores;
     TStandardLevelScreen Level;
 };

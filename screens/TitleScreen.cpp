@@ -28,14 +28,13 @@ constexpr std::array<THoverRow, 4> kHoverTable{{
     {"WTitle_BPlay", "efOnStartGame", "efOnStartGameDead"},
 }};
 
-constexpr std::array<TScreenMethod<TTitleScreen>, 9> kMethods{{
+constexpr std::array<TScreenMethod<TTitleScreen>, 8> kMethods{{
     {"WTitle_BPlay_MouseUp", &TTitleScreen::WTitle_BPlay_MouseUp},
     {"WTitle_BInstructions_MouseUp", &TTitleScreen::WTitle_BInstructions_MouseUp},
     {"WTitle_BEdit_MouseUp", &TTitleScreen::WTitle_BEdit_MouseUp},
     {"WTitle_BQuit_MouseUp", &TTitleScreen::WTitle_BQuit_MouseUp},
     {"WTitle_BPlayLevel_MouseUp", &TTitleScreen::WTitle_BPlayLevel_MouseUp},
     {"WTitle_BOptions_MouseUp", &TTitleScreen::WTitle_BOptions_MouseUp},
-    {"WTitle_BHighScores_MouseUp", &TTitleScreen::WTitle_BHighScores_MouseUp},
     {"WQuit_BOk_MouseUp", &TTitleScreen::WQuit_BOk_MouseUp},
     {"WQuit_BQuit_MouseUp", &TTitleScreen::WQuit_BQuit_MouseUp},
 }};
@@ -68,6 +67,13 @@ void GoInTitle(TScreenContext& c)
     } catch (...) {
         c.Log.WriteLog("Error GoInTitle");
     }
+}
+
+void RemoveTitleHover(TScreenContext& c)
+{
+    for (const THoverRow& row : kHoverTable)
+        for (const char* stem : {row.Hover, row.FadeOut})
+            c.Effects.DeleteAllScreenEffectByName(c.Effects.Main, EffectFile(c.Shell.Language, stem));
 }
 
 TTitleScreen::TTitleScreen(TScreenContext& context, TOptionsWindow& options, TProfileWindows& profiles)
@@ -136,6 +142,5 @@ void TTitleScreen::WTitle_BEdit_MouseUp() { NotAvailableYet("WTitle_BEdit_MouseU
 void TTitleScreen::WTitle_BQuit_MouseUp() { c_.Commands.Quit(); }
 void TTitleScreen::WTitle_BPlayLevel_MouseUp() {}
 void TTitleScreen::WTitle_BOptions_MouseUp() { options_.Open(); }
-void TTitleScreen::WTitle_BHighScores_MouseUp() { NotAvailableYet("WTitle_BHighScores_MouseUp"); }
 void TTitleScreen::WQuit_BOk_MouseUp() { c_.Commands.Quit(); }
 void TTitleScreen::WQuit_BQuit_MouseUp() { NotAvailableYet("WQuit_BQuit_MouseUp"); }

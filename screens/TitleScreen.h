@@ -14,6 +14,9 @@
 // Shows the title: the interface is reset to "WTitle" over "Title.jpg", the title's air
 // effect runs, and smTitle follows.
 void GoInTitle(TScreenContext& context);
+// Takes the glow of the main buttons away, so none stays lit behind a window that opens
+// over the title (the glow follows the pointer only while the title is on top).
+void RemoveTitleHover(TScreenContext& context);
 
 class TTitleScreen final : public IScreen {
 public:
@@ -27,7 +30,6 @@ public:
     void WTitle_BQuit_MouseUp();
     void WTitle_BPlayLevel_MouseUp();
     void WTitle_BOptions_MouseUp();
-    void WTitle_BHighScores_MouseUp();
     void WQuit_BOk_MouseUp();
     void WQuit_BQuit_MouseUp();
 
