@@ -8,6 +8,7 @@
 #include "interface/QelGrid.h"
 #include "interface/QelInterfaceEngine.h"
 #include "metagame/Player.h"
+#include "metagame/PlayerName.h"
 #include "screens/TitleScreen.h"
 
 #include <array>
@@ -79,7 +80,7 @@ void TProfileWindows::AskName()
 
 std::string TProfileWindows::EditText(const char* edit) const
 {
-    return CutPlayerName(Trim(VariantToString(c_.Interface.GetObjectValue(edit, "Caption"))));
+    return TypedPlayerName(VariantToString(c_.Interface.GetObjectValue(edit, "Caption")));
 }
 
 void TProfileWindows::CloseTop()
@@ -139,6 +140,9 @@ void TProfileWindows::FillPlayersGrid()
     for (const TPlayerRow& row : grid_.Rows)
         c_.Interface.SetObjectProperty(kPlayerGrid, "AddCells", row.Cell);
     c_.Interface.SetObjectProperty(kPlayerGrid, "Position", IntToStr(grid_.Selected));
+    // Focused, the list shows its cursor on the current player and takes the wheel.
+    c_.Interface.SetObjectProperty(kPlayerGrid, "Focused", "True");
+    fileCurrent_ = grid_.Selected;
 }
 
 void TProfileWindows::ShowSelectedRow()
@@ -213,6 +217,19 @@ void TProfileWindows::WRenamePlayer_BOk_MouseUp()
     if (name == c_.Player.Name) {
         CloseTop();
         return;
+    }
+    // A taken name is refused before anything is written, so the file stays as it was.
+    for (const TPlayerRow& row : grid_.Rows)
+        if (row.Name == name) {
+            c_.Interface.ShowModal(kNameTakenWindow);
+            return;
+        }
+    // The profile renamed is the one chosen in the list (its name is in the edit), which
+    // need not be the current profile of the file yet: it becomes current first.
+    if (grid_.Selected >= 0 && grid_.Selected < static_cast<int32_t>(grid_.Rows.size()) &&
+        grid_.Selected != fileCurrent_) {
+        Saved(players_.SelectPlayer(c_.Player, grid_.Rows[static_cast<size_t>(grid_.Selected)].Name));
+        fileCurrent_ = grid_.Selected;
     }
     const TProfileResult renamed = players_.RenamePlayer(c_.Player, name);
     Saved(renamed);

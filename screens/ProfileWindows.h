@@ -46,6 +46,7 @@ private:
     TScreenContext& c_;
     TPlayersFile& players_;
     TPlayersGrid grid_;
+    int32_t fileCurrent_ = -1;  // the row of the file's current profile when the list was filled
     int64_t askNameAt_ = 0;
     TScreenMethods methods_;
 };
