@@ -5,12 +5,14 @@
 // entry points. Also the window before a level starts.
 #pragma once
 
+#include "foundation/Input.h"
+
 #include <cstdint>
 
 class TLevelGame;
 class tLevel;
 
-enum class TLevelMouseButton : uint8_t { Left, Right, Middle };
+using TLevelMouseButton = TMouseButton;
 
 // A button pressed over the level screen at (x, y).
 void LevelMouseDown(tLevel& level, TLevelGame& game, TLevelMouseButton button, int32_t x, int32_t y);

@@ -2,17 +2,20 @@
 // screen pixels, with the modifier and button flags of the shift state.
 #pragma once
 
+#include "foundation/Input.h"
+
 #include <cstdint>
 
-// Shift-state bits. Widgets test Shift, Ctrl, the left button held and double click.
+// The shift-state bits under the names the widgets use: Shift, Ctrl, the left button held
+// and double click.
 namespace QelShift {
-constexpr uint32_t kShift = 1;
-constexpr uint32_t kAlt = 2;
-constexpr uint32_t kCtrl = 4;
-constexpr uint32_t kLeft = 8;
-constexpr uint32_t kRight = 16;
-constexpr uint32_t kMiddle = 32;
-constexpr uint32_t kDouble = 64;
+constexpr uint32_t kShift = ShiftState::Shift;
+constexpr uint32_t kAlt = ShiftState::Alt;
+constexpr uint32_t kCtrl = ShiftState::Ctrl;
+constexpr uint32_t kLeft = ShiftState::Left;
+constexpr uint32_t kRight = ShiftState::Right;
+constexpr uint32_t kMiddle = ShiftState::Middle;
+constexpr uint32_t kDouble = ShiftState::Double;
 }  // namespace QelShift
 
 // Key codes the widgets know (virtual-key codes, as hot-key lists in files write them).
@@ -23,7 +26,7 @@ constexpr uint16_t kEnter = 13;
 constexpr uint16_t kEscape = 27;
 }  // namespace QelKey
 
-enum class TQelMouseButton { Left, Right, Middle };
+using TQelMouseButton = TMouseButton;
 
 struct TQelMouseEvent {
     TQelMouseButton Button = TQelMouseButton::Left;  // ignored for moves

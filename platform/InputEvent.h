@@ -3,20 +3,9 @@
 // black bars around a scaled frame lie outside it and are passed on as they are.
 #pragma once
 
+#include "foundation/Input.h"
+
 #include <cstdint>
-
-enum class TMouseButton : uint8_t { Left, Right, Middle };
-
-// Modifier and button bits of an input event.
-namespace ShiftState {
-constexpr uint32_t Shift = 1;
-constexpr uint32_t Alt = 2;
-constexpr uint32_t Ctrl = 4;
-constexpr uint32_t Left = 8;
-constexpr uint32_t Right = 16;
-constexpr uint32_t Middle = 32;
-constexpr uint32_t Double = 64;  // the second press of a double click
-}  // namespace ShiftState
 
 enum class TInputKind : uint8_t { MouseMove, MouseDown, MouseUp, MouseWheel, KeyDown, KeyPress };
 
@@ -32,13 +21,6 @@ struct TInputEvent {
 
 // What happens to the window itself.
 enum class TWindowEvent : uint8_t { Close, FocusGained, FocusLost, Exposed, Moved };
-
-// The bit a held button adds to the shift state.
-constexpr uint32_t ButtonBit(TMouseButton button)
-{
-    return button == TMouseButton::Left ? ShiftState::Left : button == TMouseButton::Right ? ShiftState::Right
-                                                                                         : ShiftState::Middle;
-}
 
 // Tracks which buttons are held, so every producer of events sets the held bits alike.
 class TMouseButtons {
