@@ -101,6 +101,23 @@ bool LogAndCarryOn(TGameLog& log, const std::string& message, F&& step)
     return false;
 }
 
+// The same for a step that gives a value: its value, or failed once the failure is logged.
+// The log may be missing (an engine used headless).
+template <class R, class F>
+R LogAndCarryOn(TGameLog* log, const std::string& message, R failed, F&& step)
+{
+    try {
+        return step();
+    } catch (const std::exception& e) {
+        if (log)
+            log->WriteLog(message + ": " + e.what());
+    } catch (...) {
+        if (log)
+            log->WriteLog(message);
+    }
+    return failed;
+}
+
 // The same for code whose game log may be missing (an engine used headless): the failure
 // then shows only in the result.
 template <class F>

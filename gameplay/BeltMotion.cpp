@@ -1,4 +1,5 @@
 // The belt's frame, step by step.
+#include "foundation/QelLog.h"
 #include "gameplay/BeltMotion.h"
 
 #include "audio/SoundEvents.h"
@@ -306,7 +307,7 @@ double SpeedTarget(const tLevel& level, int64_t now)
 
 void CheckLoseLevel(tLevel& level)
 {
-    try {
+    LogAndCarryOn(level.Links.Log, "Error TLevel.CheckLoseLevel", [&] {
         const TLenta* lenta = level.FirstLenta();
         if (!lenta)
             return;
@@ -319,16 +320,12 @@ void CheckLoseLevel(tLevel& level)
             else
                 DeleteFishes(level, i);
         }
-    } catch (const std::exception&) {
-        level.WriteLog("Error TLevel.CheckLoseLevel");
-    }
+    });
 }
 
 void TickFishes(tLevel& level, const TLevelFrame& frame)
 {
-    try {
+    LogAndCarryOn(level.Links.Log, "Error TLevel.TickFishes", [&] {
         TickBelt(level, frame);
-    } catch (const std::exception&) {
-        level.WriteLog("Error TLevel.TickFishes");
-    }
+    });
 }

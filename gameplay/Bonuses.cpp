@@ -1,4 +1,5 @@
 // Using bonus pieces and money bags.
+#include "foundation/QelLog.h"
 #include "gameplay/Bonuses.h"
 
 #include "audio/SoundEvents.h"
@@ -131,7 +132,7 @@ constexpr TBonusRow kBonusRows[] = {
 
 bool GiveBonus(tLevel& level, TLevelGame& game, int32_t index, int64_t now)
 {
-    try {
+    return LogAndCarryOn(level.Links.Log, "Error TLevel.GiveBonus", false, [&] {
         if (index < 0 || index >= static_cast<int32_t>(level.Belt.Fishes.size()))
             return false;
         const TFishKind kind = level.Belt.Fishes[static_cast<size_t>(index)].Kind;
@@ -140,10 +141,8 @@ bool GiveBonus(tLevel& level, TLevelGame& game, int32_t index, int64_t now)
                 row.Use(level, game, index, now);
                 return true;
             }
-    } catch (const std::exception&) {
-        level.WriteLog("Error TLevel.GiveBonus");
-    }
-    return false;
+        return false;
+    });
 }
 
 int32_t CollectMoneyBags(tLevel& level, TLevelGame& game, int64_t now)

@@ -1,4 +1,5 @@
 // Combining pieces into outfits.
+#include "foundation/QelLog.h"
 #include "gameplay/Combining.h"
 
 #include "audio/SoundEvents.h"
@@ -173,7 +174,7 @@ void FullDress(const tLevel& level, int32_t index, std::vector<int32_t>& list, b
 
 bool PutFishInsideFish(tLevel& level, TLevelGame& game, int32_t source, int32_t target, int64_t now)
 {
-    try {
+    return LogAndCarryOn(level.Links.Log, "Error TLevel.PutFishInsideFish", false, [&]() -> bool {
         auto& fishes = level.Belt.Fishes;
         const int32_t n = static_cast<int32_t>(fishes.size());
         if (source < 0 || source >= n || target < 0 || target >= n || source == target)
@@ -228,8 +229,5 @@ bool PutFishInsideFish(tLevel& level, TLevelGame& game, int32_t source, int32_t 
         FullDressAs(level, target, before, group, true);
         ServeGroup(level, game, source, target, group, now);
         return true;
-    } catch (const std::exception&) {
-        level.WriteLog("Error TLevel.PutFishInsideFish");
-        return false;
-    }
+    });
 }

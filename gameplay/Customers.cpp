@@ -1,4 +1,5 @@
 // Customers arriving, ordering, animating by patience and walking out.
+#include "foundation/QelLog.h"
 #include "gameplay/Customers.h"
 
 #include "audio/SoundEvents.h"
@@ -236,7 +237,7 @@ int32_t AllowedPersons(const tLevel& level, const TLevelGame& game)
 
 bool AddPerson(tLevel& level, TLevelGame& game, int32_t castIndex, int64_t now)
 {
-    try {
+    return LogAndCarryOn(level.Links.Log, "Error TLevel.AddPerson", false, [&]() -> bool {
         TCustomers& customers = level.Play.Customers;
         if (LevelTimeOver(level))
             return false;
@@ -268,20 +269,15 @@ bool AddPerson(tLevel& level, TLevelGame& game, int32_t castIndex, int64_t now)
         CreatePersonsServeOrder(level);
         level.Sounds().AddSoundEffect("NewPerson");
         return true;
-    } catch (const std::exception&) {
-        level.WriteLog("Error TLevel.AddPerson");
-        return false;
-    }
+    });
 }
 
 void TickPersonTimer(tLevel& level, TLevelGame& game, int64_t now)
 {
-    try {
+    LogAndCarryOn(level.Links.Log, "Error TLevel.TickPersonTimer", [&] {
         if (!level.Play.Flow.Paused)  // their times move on when the level resumes
             TickPersons(level, game, now);
-    } catch (const std::exception&) {
-        level.WriteLog("Error TLevel.TickPersonTimer");
-    }
+    });
 }
 
 void CreatePersonsOrderY(tLevel& level)

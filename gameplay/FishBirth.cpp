@@ -1,4 +1,5 @@
 // The birth rules of belt pieces.
+#include "foundation/QelLog.h"
 #include "gameplay/FishBirth.h"
 
 #include "foundation/Random.h"
@@ -229,19 +230,16 @@ bool BirthDue(const tLevel& level)
 
 bool AddFishes(tLevel& level, int64_t now, int32_t type, int32_t part)
 {
-    try {
+    return LogAndCarryOn(level.Links.Log, "Error TLevel.AddFishes", false, [&]() -> bool {
         if (!level.FirstLenta())
             return false;
         return AddChosen(level, now, type, part);
-    } catch (const std::exception&) {
-        level.WriteLog("Error TLevel.AddFishes");
-        return false;
-    }
+    });
 }
 
 bool AddFishesSpecial(tLevel& level, int64_t now)
 {
-    try {
+    return LogAndCarryOn(level.Links.Log, "Error TLevel.AddFishesSpecial", false, [&]() -> bool {
         if (level.LevelFishes.empty() || !level.FirstLenta())
             return false;
         int32_t special = level.LevelFishes.back();
@@ -263,8 +261,5 @@ bool AddFishesSpecial(tLevel& level, int64_t now)
         AppendFish(level, NewGarment(special, pick + 1), now);
         level.Belt.SpecialCountdown = noneOnBelt ? -1 : level.Scene.SpecialFishPeriod;
         return true;
-    } catch (const std::exception&) {
-        level.WriteLog("Error TLevel.AddFishesSpecial");
-        return false;
-    }
+    });
 }

@@ -1,4 +1,5 @@
 // Pop-up hint balloons.
+#include "foundation/QelLog.h"
 #include "gameplay/LevelHints.h"
 
 #include "gameplay/Level.h"
@@ -42,7 +43,7 @@ std::optional<THintPlacement> PlaceHintBalloon(tLevel& level, TPoint point, bool
 bool ShowHints(tLevel& level, TLevelGame& game, const std::string& scriptFile, int32_t hintNumber, bool atMouse,
                int32_t customerIndex, int32_t pieceIndex)
 {
-    try {
+    return LogAndCarryOn(level.Links.Log, "Error tLevel.ShowHints", false, [&]() -> bool {
         TPlayer& player = game.ThePlayer();
         if (!game.Options.HintsOn || player.HintShown(hintNumber))
             return false;
@@ -67,8 +68,5 @@ bool ShowHints(tLevel& level, TLevelGame& game, const std::string& scriptFile, i
         if (!host.StartHint(scriptFile, *placement, atPiece ? pieceIndex : -1, customer, now))
             DialogEnded(level, game, now);
         return true;
-    } catch (const std::exception&) {
-        level.WriteLog("Error tLevel.ShowHints");
-        return false;
-    }
+    });
 }

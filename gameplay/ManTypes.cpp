@@ -73,7 +73,7 @@ bool TManTypeTable::LoadMans(const TDataSource& data, std::string_view fileName,
 bool TManTypeTable::LoadMansText(std::string_view text, TGameLog& log)
 {
     Items.clear();
-    try {
+    return LogAndCarryOn(&log, kLoadError, false, [&] {
         TQelParser document;
         document.LoadFromText(text);
         const TQelXMLTag* list = document.FindChildByName("ManTypes");
@@ -83,11 +83,8 @@ bool TManTypeTable::LoadMansText(std::string_view text, TGameLog& log)
         }
         for (const auto& child : list->Children)
             Items.push_back(ReadType(*child));
-    } catch (const std::exception&) {
-        log.WriteLog(kLoadError);
-        return false;
-    }
-    return true;
+        return true;
+    });
 }
 
 void TManTypeTable::LoadAnimations(const std::vector<int32_t>& typeIndices, const TAnimeLoader& loader)

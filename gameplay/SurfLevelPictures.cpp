@@ -27,12 +27,8 @@ void TSurfLevelPictures::LoadPicture(std::string_view name)
     }
     // The archive's picture loader raises on a missing or damaged entry; a level goes on
     // without that one picture.
-    try {
-        surfaces_.LoadPngFromFileFolder(data_, name, name);
-    } catch (const std::exception& e) {
-        if (TGameLog* log = surfaces_.GameLog())
-            log->WriteLog("Error LoadSurfFromFile " + std::string(name) + ": " + e.what());
-    }
+    LogAndCarryOn(surfaces_.GameLog(), "Error LoadSurfFromFile " + std::string(name),
+                  [&] { surfaces_.LoadPngFromFileFolder(data_, name, name); });
 }
 
 void TSurfLevelPictures::ReleasePicture(std::string_view name) { surfaces_.DeleteSurface(name); }
