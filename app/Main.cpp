@@ -4,6 +4,7 @@
 
 #include "app/DevOptions.h"
 #include "app/GameTrace.h"
+#include "app/GameWidgets.h"
 #include "app/InputScript.h"
 #include "app/LevelBotPlayer.h"
 #include "app/QelGameEngine.h"
@@ -59,34 +60,6 @@ public:
 private:
     TQelGameEngine& engine_;
     bool scripted_;
-};
-
-// Widgets of the running game for click and wait lines: visible when the widget, every
-// form around it and its window are visible and the window is shown.
-class TGameWidgets final : public IWidgetLocator {
-public:
-    explicit TGameWidgets(const TQelGameEngine& engine) : engine_(engine) {}
-    std::optional<TPoint> VisibleWidgetCentre(const std::string& name) const override
-    {
-        const TQelInterfaceEngine* ui = engine_.Interface();
-        const auto* widget = ui ? dynamic_cast<const TQelInterfaceObject*>(ui->GetObjectByName(name)) : nullptr;
-        if (!widget)
-            return std::nullopt;
-        const TQelInterfaceObject* outer = widget;
-        for (const TQelInterfaceObject* o = widget; o; o = o->ParentInterfaceObject()) {
-            if (!o->Visible())
-                return std::nullopt;
-            outer = o;
-        }
-        const auto* window = dynamic_cast<const TQelForm*>(outer);
-        if (!window || !ui->IsShown(window))
-            return std::nullopt;
-        const TRect r = widget->ScreenRect();
-        return TPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
-    }
-
-private:
-    const TQelGameEngine& engine_;
 };
 
 std::optional<std::vector<TScriptedInput>> ReadInputScript(const fs::path& file)

@@ -4,6 +4,7 @@
 // day for the title; and the program's own developer runs, whose result matches the
 // simulator's for the same day and seed.
 #include "AppDoubles.h"
+#include "app/GameWidgets.h"
 #include "app/InputScript.h"
 #include "app/LevelBotPlayer.h"
 #include "gameplay/Level.h"
@@ -50,33 +51,6 @@ public:
     std::vector<std::string> Lines;
 };
 
-// A visible widget's centre, as the input scripts find it.
-class TWidgets final : public IWidgetLocator {
-public:
-    explicit TWidgets(const TQelGameEngine& engine) : engine_(engine) {}
-    std::optional<TPoint> VisibleWidgetCentre(const std::string& name) const override
-    {
-        const TQelInterfaceEngine* ui = engine_.Interface();
-        const auto* widget = ui ? dynamic_cast<const TQelInterfaceObject*>(ui->GetObjectByName(name)) : nullptr;
-        if (!widget)
-            return std::nullopt;
-        const TQelInterfaceObject* outer = widget;
-        for (const TQelInterfaceObject* o = widget; o; o = o->ParentInterfaceObject()) {
-            if (!o->Visible())
-                return std::nullopt;
-            outer = o;
-        }
-        const auto* window = dynamic_cast<const TQelForm*>(outer);
-        if (!window || !ui->IsShown(window))
-            return std::nullopt;
-        const TRect r = widget->ScreenRect();
-        return TPoint{(r.Left + r.Right) / 2, (r.Top + r.Bottom) / 2};
-    }
-
-private:
-    const TQelGameEngine& engine_;
-};
-
 // The game on the rig, started straight into the first day of the first shop; a bot
 // plays when one is named.
 class TDayRig {
@@ -94,7 +68,7 @@ public:
         setup.StartDay = std::pair{0, 0};
         setup.BotPlays = !bot.empty();
         Engine = std::make_unique<TQelGameEngine>(rig.Services, setup);
-        widgets_ = std::make_unique<TWidgets>(*Engine);
+        widgets_ = std::make_unique<TGameWidgets>(*Engine);
         Engine->FormActivate();
         if (!bot.empty())
             player_ = std::make_unique<TLevelBotPlayer>(*Engine, *widgets_, MakeLevelBot(bot, seed),
@@ -157,7 +131,7 @@ public:
     std::unique_ptr<TQelGameEngine> Engine;
 
 private:
-    std::unique_ptr<TWidgets> widgets_;
+    std::unique_ptr<TGameWidgets> widgets_;
     std::unique_ptr<TLevelBotPlayer> player_;
 };
 
