@@ -128,7 +128,7 @@ void HighlightDrop(tLevel& level, TLevelGame& game, int32_t selected)
     else
         FullDress(level, target, group, complete);  // the pieces equal to the target now
     if (!complete && group.size() > 1)
-        group.resize(1);
+        group.erase(group.begin() + 1, group.end());  // only the target itself
     for (int32_t i : group)
         fishes[static_cast<size_t>(i)].Highlighted = true;
 }
