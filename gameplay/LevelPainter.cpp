@@ -140,7 +140,7 @@ void TLevelPainter::DrawPart(const std::string& picture, const std::string& targ
 
 void TLevelPainter::DrawUpgrade(const tLevel& level, const TLevelGame& game, const std::string& target)
 {
-    try {
+    LogAndCarryOn(log_, "Error tLevel.DrawUpgrade", [&] {
         if (level.Demo.Playback || !IsStandardLevel(level) || !game.Shop)
             return;
         const TPlayer& player = game.ThePlayer();
@@ -155,14 +155,12 @@ void TLevelPainter::DrawUpgrade(const tLevel& level, const TLevelGame& game, con
                 surfaces_.DrawWithAlphaChannel(upgrade->FileName2, target, upgrade->Pos2.X, upgrade->Pos2.Y);
             }
         }
-    } catch (const std::exception&) {
-        log_.WriteLog("Error tLevel.DrawUpgrade");
-    }
+    });
 }
 
 void TLevelPainter::MakeBackgroundInGame(tLevel& level, const TLevelGame& game)
 {
-    try {
+    LogAndCarryOn(log_, "Error MakeBackgroundInGame", [&] {
         grid_.SetRedrawGrid(kRedrawMark);
         EnsureScreenSurface(surfaces_, kBackground);
         LoadPicture(level.Scene.BackPicture);
@@ -173,14 +171,12 @@ void TLevelPainter::MakeBackgroundInGame(tLevel& level, const TLevelGame& game)
             LoadPicture(first.FileName);
             surfaces_.DrawWithAlphaChannel(first.FileName, kBackground, first.X + first.Left, first.Y + first.Top);
         }
-    } catch (const std::exception&) {
-        log_.WriteLog("Error MakeBackgroundInGame");
-    }
+    });
 }
 
 void TLevelPainter::MakeBackgroundInBonusGame(tLevel& level, bool demoPlayback)
 {
-    try {
+    LogAndCarryOn(log_, "Error MakeBackgroundInBonusGame", [&] {
         grid_.SetRedrawGrid(kRedrawMark);
         EnsureScreenSurface(surfaces_, kBackground);
         LoadPicture(level.Scene.BackPicture);
@@ -192,14 +188,12 @@ void TLevelPainter::MakeBackgroundInBonusGame(tLevel& level, bool demoPlayback)
         } else {
             CopyOpaque(surfaces_, level.Scene.BackPicture, kBackground);
         }
-    } catch (const std::exception&) {
-        log_.WriteLog("Error MakeBackgroundInBonusGame");
-    }
+    });
 }
 
 void TLevelPainter::DrawFuncOnAlpha(const TLenta& lenta, const std::string& scene, const std::string& beltPicture)
 {
-    try {
+    LogAndCarryOn(log_, "Error DrawFuncOnAlpha", [&] {
         surfaces_.DeleteSurface(kTrackMask);
         surfaces_.DeleteSurface(kTrackStamp);
         surfaces_.NewSurface(kTrackMask, surfaces_.ScreenWidth(), surfaces_.ScreenHeight());
@@ -225,13 +219,10 @@ void TLevelPainter::DrawFuncOnAlpha(const TLenta& lenta, const std::string& scen
         }
         surfaces_.AlphaFromColorChannel(kTrackMask, kTrackTexture, 0);
         surfaces_.DrawWithAlphaChannel(kTrackTexture, scene, 0, 0);
-        surfaces_.DeleteSurface(kTrackMask);
-        surfaces_.DeleteSurface(kTrackStamp);
-    } catch (const std::exception&) {
-        surfaces_.DeleteSurface(kTrackMask);
-        surfaces_.DeleteSurface(kTrackStamp);
-        log_.WriteLog("Error DrawFuncOnAlpha");
-    }
+    });
+    // The work pictures go whether the track was drawn or not.
+    surfaces_.DeleteSurface(kTrackMask);
+    surfaces_.DeleteSurface(kTrackStamp);
 }
 
 TPoint TLevelPainter::DrawHatch(const TLenta& lenta, int32_t position, const std::string& scene,
@@ -257,7 +248,7 @@ TPoint TLevelPainter::DrawHatch(const TLenta& lenta, int32_t position, const std
 
 void TLevelPainter::MakeMainBackground(tLevel& level, const TLevelGame& game, const std::string& scenePicture)
 {
-    try {
+    LogAndCarryOn(log_, "Error MakeMainBackground", [&] {
         LoadPicture(level.Scene.BackPicture);
         if (level.Demo.Playback) {
             surfaces_.DeleteSurface(scenePicture);
@@ -283,16 +274,14 @@ void TLevelPainter::MakeMainBackground(tLevel& level, const TLevelGame& game, co
             endHatch_ = DrawHatch(*lenta, lenta->PathLength - kHatchZone, scenePicture, kEndLip);
         }
         grid_.SetRedrawGrid(kRedrawMark);
-    } catch (const std::exception&) {
-        log_.WriteLog("Error MakeMainBackground");
-    }
+    });
 }
 
 // ---- Customers ----------------------------------------------------------------------------
 
 void TLevelPainter::DrawPersons(const tLevel& level, const std::string& target)
 {
-    try {
+    LogAndCarryOn(log_, "Error TLevel.DrawPersons", [&] {
         for (const TPersonPicture& p : PersonPictures(level))
             surfaces_.DrawWithAlphaChannel(p.Picture, target, p.X, p.Y);
         // A customer's area reaches a little above its frame; the bubble stands apart from
@@ -304,16 +293,14 @@ void TLevelPainter::DrawPersons(const tLevel& level, const std::string& target)
                 if (order.Shown > 0)
                     Mark(grid_, Area(p.X + p.BubbleX, p.Y + p.BubbleY, p.BubbleWidth, p.BubbleHeight));
         }
-    } catch (const std::exception&) {
-        log_.WriteLog("Error TLevel.DrawPersons");
-    }
+    });
 }
 
 // ---- Pieces -------------------------------------------------------------------------------
 
 void TLevelPainter::DrawFishes(tLevel& level, const std::string& target, const TLevelSceneView& view)
 {
-    try {
+    LogAndCarryOn(log_, "Error DrawFishes", [&] {
         if (level.Play.Flow.Phase != TLevelPhase::Running || view.UpgradeDialog)
             return;
         const TLenta* lenta = level.FirstLenta();
@@ -342,9 +329,7 @@ void TLevelPainter::DrawFishes(tLevel& level, const std::string& target, const T
         if (level.Scene.LevelState == TLevelState::lsHim)
             for (size_t i : order_)
                 DrawHatOrHanger(level, fishes[i], target);
-    } catch (const std::exception&) {
-        log_.WriteLog("Error DrawFishes");
-    }
+    });
 }
 
 bool TLevelPainter::Highlit(const tLevel& level, const TFish& fish) const
@@ -371,7 +356,7 @@ void TLevelPainter::DrawHatOrHanger(const tLevel& level, const TFish& fish, cons
 
 void TLevelPainter::FishDraw(tLevel& level, TFish& fish, const std::string& target, const TLevelSceneView& view)
 {
-    try {
+    LogAndCarryOn(log_, "Error TLevel.FishDraw", [&] {
         const int64_t now = view.Now;
         if (fish.LeaveAt > 0 && fish.LeaveAt <= now)
             return;
@@ -445,9 +430,7 @@ void TLevelPainter::FishDraw(tLevel& level, TFish& fish, const std::string& targ
             params.OffsetY = y + fish.EffectY;
         }
         DrawQelParticleEffect(surfaces_, *fish.Effect, target, params, &grid_, static_cast<uint32_t>(now));
-    } catch (const std::exception&) {
-        log_.WriteLog("Error TLevel.FishDraw");
-    }
+    });
 }
 
 void TLevelPainter::DrawStand(const tLevel& level, const TFish& fish, const std::string& target, uint8_t alpha,
@@ -481,7 +464,7 @@ void TLevelPainter::DrawStand(const tLevel& level, const TFish& fish, const std:
 
 void TLevelPainter::DrawAddBackPicture(const tLevel& level, const std::string& target, const TLevelSceneView& view)
 {
-    try {
+    LogAndCarryOn(log_, "Error TLevel.DrawAddBackPicture", [&] {
         const std::vector<TAddPicture>& pictures = level.Scene.AddPictures;
         for (size_t i = 0; i < pictures.size(); ++i) {
             const TAddPicture& p = pictures[i];
@@ -503,14 +486,12 @@ void TLevelPainter::DrawAddBackPicture(const tLevel& level, const std::string& t
                 Mark(grid_, Area(x, y, w, h));
             }
         }
-    } catch (const std::exception&) {
-        log_.WriteLog("Error TLevel.DrawAddBackPicture");
-    }
+    });
 }
 
 void TLevelPainter::DrawHeaps(tLevel& level, const std::string& target, const TLevelSceneView& view)
 {
-    try {
+    LogAndCarryOn(log_, "Error DrawHeaps", [&] {
         // Animated heaps change every frame and go into the frame; the others are part of
         // the scene picture and are drawn into it once.
         const bool frame = target == kFrame;
@@ -536,21 +517,17 @@ void TLevelPainter::DrawHeaps(tLevel& level, const std::string& target, const TL
             surfaces_.GetSurfaceSize(picture, w, h);
             Mark(grid_, Area(heap.Pos.X, heap.Pos.Y, w, h));
         }
-    } catch (const std::exception&) {
-        log_.WriteLog("Error DrawHeaps");
-    }
+    });
 }
 
 void TLevelPainter::DrawCifirblat(const tLevel& level, const std::string& target, const TLevelSceneView& view)
 {
-    try {
+    LogAndCarryOn(log_, "Error DrawCifirblat", [&] {
         const bool pixel = level.IsPixelLevel();
         if (!pixel && !view.PanelVisible)
             return;
         const TPoint at = pixel ? kPixelClockPanelPos : kClockPanelPos;
         surfaces_.DrawWithAlphaChannel(ClockPanelPicture(level), target, at.X, at.Y);
         Mark(grid_, Area(at.X, at.Y, kClockPanelSize, kClockPanelSize));
-    } catch (const std::exception&) {
-        log_.WriteLog("Error DrawCifirblat");
-    }
+    });
 }

@@ -167,25 +167,21 @@ void TSurfPictureMaker::MakeType(const tLevel& level, int32_t t, const TFishkaTy
 
 void TSurfPictureMaker::MakeColorFishesSurfaces(tLevel& level)
 {
-    try {
+    LogAndCarryOn(level.Links.Log, "Exception error in TQelGameEngine.MakeColorFishesSurfaces!", [&] {
         surfaces_.LoadSurfFromFileOrFileFolder(data_, kPlusOne);
         MakeHalo(kPlusOne, kPlusOneHalo);
-    } catch (const std::exception&) {
-        level.WriteLog("Exception error in TQelGameEngine.MakeColorFishesSurfaces!");
-    }
+    });
     // One type that fails leaves the others their pictures.
     for (int32_t t : TypesToMake(level)) {
-        try {
+        LogAndCarryOn(level.Links.Log, "Exception error in TQelGameEngine.MakeColorFishesSurfaces!", [&] {
             MakeType(level, t, *level.Types().Type(t));
-        } catch (const std::exception&) {
-            level.WriteLog("Exception error in TQelGameEngine.MakeColorFishesSurfaces!");
-        }
+        });
     }
 }
 
 void TSurfPictureMaker::MakeBonusMoneyPicture(const std::string& text)
 {
-    try {
+    LogAndCarryOn(surfaces_.GameLog(), "Error MakeBonusMoneyPicture", [&] {
         surfaces_.DeleteSurface(kBonusMoney);
         surfaces_.LoadSurfFromFileOrFileFolder(data_, kBonusMoneyBack);
         int32_t w = 0, h = 0;
@@ -207,10 +203,7 @@ void TSurfPictureMaker::MakeBonusMoneyPicture(const std::string& text)
         } restore{*fonts_, fonts_->Host};
         fonts_->Host = &host;
         font->DrawText(x, y, kBonusMoneyColor, 255, line);
-    } catch (const std::exception&) {
-        if (TGameLog* log = surfaces_.GameLog())
-            log->WriteLog("Error MakeBonusMoneyPicture");
-    }
+    });
 }
 
 void TSurfPictureMaker::MakeScaledPicture(const std::string& source, const std::string& name, double divisor)
