@@ -1,4 +1,5 @@
 // Running a level: its set-up, its game timer, pausing and resuming.
+#include "foundation/QelLog.h"
 #include "gameplay/LevelFlow.h"
 
 #include "audio/SoundEvents.h"
@@ -80,16 +81,20 @@ void SetGoalsAndTime(tLevel& level, TLevelGame& game)
 // Demo levels run long with fixed goals.
 void SetDemoValues(tLevel& level)
 {
+    // Far beyond anything a demo earns or lasts, so a demo never ends on its own.
     constexpr int32_t kDemoTime = 1000000;
+    constexpr TLevelGoals kDemoGoals{0, 10000, 15000, 20000};
+    // The demo box and picture end where their recordings do.
+    constexpr TLevelGoals kDemoBonusGoals{0, 100, 200, 150};
+    constexpr int32_t kDemoPixelFinds = 12;
+    constexpr int32_t kDemoBonusCells = 350;
     level.Times.LevelTime = level.Times.TimeLeft = kDemoTime;
-    level.Goals.Goal = 10000;
-    level.Goals.ExGoal = 15000;
-    level.Goals.GreatGoal = 20000;
+    level.Goals = {level.Goals.Prize, kDemoGoals.Goal, kDemoGoals.ExGoal, kDemoGoals.GreatGoal};
     if (level.IsPixelLevel())
-        level.Play.Flow.CompleteNeed = 12;
+        level.Play.Flow.CompleteNeed = kDemoPixelFinds;
     if (level.IsBonusLevel()) {
-        level.Goals = {level.Goals.Prize, 100, 200, 150};
-        level.Play.Flow.CompleteNeed = 350;
+        level.Goals = {level.Goals.Prize, kDemoBonusGoals.Goal, kDemoBonusGoals.ExGoal, kDemoBonusGoals.GreatGoal};
+        level.Play.Flow.CompleteNeed = kDemoBonusCells;
     }
 }
 
@@ -392,16 +397,14 @@ std::string ClockPanelPicture(const tLevel& level)
 
 void RunLevel(tLevel& level, TLevelGame& game)
 {
-    try {
+    LogAndCarryOn(level.Links.Log, "Error RunLevel", [&] {
         RunLevelSteps(level, game);
-    } catch (const std::exception&) {
-        level.WriteLog("Error RunLevel");
-    }
+    });
 }
 
 void TickGameTimer(tLevel& level, TLevelGame& game, const TLevelFrame& frame)
 {
-    try {
+    LogAndCarryOn(level.Links.Log, "Error TLevel.TickGameTimer", [&] {
         const int64_t now = frame.Now;
         TLevelFlow& flow = level.Play.Flow;
         if (flow.Phase != TLevelPhase::Running)
@@ -428,14 +431,12 @@ void TickGameTimer(tLevel& level, TLevelGame& game, const TLevelFrame& frame)
         TickGameCompleteTimer(level, game, now);
         if (flow.Phase == TLevelPhase::Running)
             TickPersonTimer(level, game, now);
-    } catch (const std::exception&) {
-        level.WriteLog("Error TLevel.TickGameTimer");
-    }
+    });
 }
 
 void TickGameCompleteTimer(tLevel& level, TLevelGame& game, int64_t now)
 {
-    try {
+    LogAndCarryOn(level.Links.Log, "Error TLevel.TickGameCompleteTimer", [&] {
         if (level.Play.Flow.Phase != TLevelPhase::Running || level.Play.Flow.Paused)
             return;
         if (level.Times.FailAt > 0 && level.Times.FailAt <= now) {
@@ -444,9 +445,7 @@ void TickGameCompleteTimer(tLevel& level, TLevelGame& game, int64_t now)
         } else if (level.Times.CompleteAt > 0 && level.Times.CompleteAt <= now) {
             LevelComplete(level, game, now);
         }
-    } catch (const std::exception&) {
-        level.WriteLog("Error TLevel.TickGameCompleteTimer");
-    }
+    });
 }
 
 void PauseLevel(tLevel& level, int64_t now)

@@ -1,4 +1,5 @@
 // Mouse input of a standard level and the window before a level.
+#include "foundation/QelLog.h"
 #include "gameplay/LevelInput.h"
 
 #include "audio/SoundEvents.h"
@@ -184,19 +185,17 @@ void LevelMouseDown(tLevel& level, TLevelGame& game, TLevelMouseButton button, i
 
 void LevelMouseMove(tLevel& level, TLevelGame& game, int32_t x, int32_t y)
 {
-    try {
+    LogAndCarryOn(level.Links.Log, "Error FormMouseMove", [&] {
         game.Mouse = {x, y};
         RecordMouse(level, "MouseMove", x, y, game.Now());
         if (game.TheHost().Screen() == TLevelScreen::Level)
             CheckSelect(level, game);
-    } catch (const std::exception&) {
-        level.WriteLog("Error FormMouseMove");
-    }
+    });
 }
 
 void LeftMouseDownInGame(tLevel& level, TLevelGame& game, int32_t x, int32_t y)
 {
-    try {
+    LogAndCarryOn(level.Links.Log, "Error tLevel.LeftMouseDownInGame", [&] {
         const int64_t now = game.Now();
         RecordMouse(level, "MouseLDown", x, y, now);
         if (!LevelAcceptsInput(level))
@@ -205,14 +204,12 @@ void LeftMouseDownInGame(tLevel& level, TLevelGame& game, int32_t x, int32_t y)
             ClickWithoutSelection(level, game, x, y, now);
         else
             ClickWithSelection(level, game, x, y, now);
-    } catch (const std::exception&) {
-        level.WriteLog("Error tLevel.LeftMouseDownInGame");
-    }
+    });
 }
 
 void RightMouseDownInGame(tLevel& level, TLevelGame& game, int32_t x, int32_t y)
 {
-    try {
+    LogAndCarryOn(level.Links.Log, "Error tLevel.LeftMouseDownInGame", [&] {
         if (!game.TheWindows().IsTopWindow("WGame") || level.Play.Flow.Phase != TLevelPhase::Running ||
             level.Play.Flow.Paused)
             return;
@@ -221,14 +218,12 @@ void RightMouseDownInGame(tLevel& level, TLevelGame& game, int32_t x, int32_t y)
         if (index >= 0 && IsBonusKind(level.Belt.Fishes[static_cast<size_t>(index)].Kind))
             DeleteFishes(level, index);
         level.Belt.SelectedIndex = -1;
-    } catch (const std::exception&) {
-        level.WriteLog("Error tLevel.LeftMouseDownInGame");
-    }
+    });
 }
 
 void CheckSelect(tLevel& level, TLevelGame& game)
 {
-    try {
+    LogAndCarryOn(level.Links.Log, "Error tLevel.CheckSelect", [&] {
         if (!LevelAcceptsInput(level))
             return;
         auto& fishes = level.Belt.Fishes;
@@ -242,14 +237,12 @@ void CheckSelect(tLevel& level, TLevelGame& game)
             return;
         }
         HighlightDrop(level, game, selected);
-    } catch (const std::exception&) {
-        level.WriteLog("Error tLevel.CheckSelect");
-    }
+    });
 }
 
 void BeforeLevelShow(tLevel& level, TLevelGame& game, int64_t now)
 {
-    try {
+    LogAndCarryOn(level.Links.Log, "Error TLevel.BeforeLevelShow", [&] {
         ILevelWindows& windows = game.TheWindows();
         TLevelFlow& flow = level.Play.Flow;
         const std::string currency = game.Currency();
@@ -272,9 +265,7 @@ void BeforeLevelShow(tLevel& level, TLevelGame& game, int64_t now)
         level.Sounds().AddSoundEffect("StartGoal");
         game.TheHost().EnterScreen(TLevelScreen::GameMenu);
         PauseLevel(level, now);
-    } catch (const std::exception&) {
-        level.WriteLog("Error TLevel.BeforeLevelShow");
-    }
+    });
 }
 
 void WBeforeLevel_BPlay_MouseUp(tLevel& level, TLevelGame& game)

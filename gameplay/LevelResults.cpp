@@ -1,4 +1,5 @@
 // A level won or lost, and the results window.
+#include "foundation/QelLog.h"
 #include "gameplay/LevelResults.h"
 
 #include "audio/SoundEvents.h"
@@ -22,6 +23,11 @@ constexpr int32_t kCountStep = 100;          // ms between counting sounds
 constexpr int kResultLines = 4;
 constexpr double kChekScale = 1.8;           // outfit pictures of the result lines
 constexpr double kMoneyBagScale = 1.7;
+// Where the bonus and pixel results' OK button and its glow stand: lower on a pixel day,
+// whose window is taller.
+constexpr const char* kResultsOkTop[] = {"500", "545"};
+constexpr const char* kResultsGlowTop[] = {"525", "570"};
+constexpr const char* kFailedOkTop[] = {"500", "546"};
 const char kJingle[] = "tovrel_jingle.ogg";
 
 void SetVisible(ILevelWindows& windows, const std::string& name, bool visible)
@@ -140,7 +146,7 @@ void BonusCaptions(tLevel& level, TLevelGame& game, int64_t now)
 
 void LevelComplete(tLevel& level, TLevelGame& game, int64_t now)
 {
-    try {
+    LogAndCarryOn(level.Links.Log, "Exception error in TQelGameEngine.LevelComplete!", [&] {
         TLevelFlow& flow = level.Play.Flow;
         ILevelHost& host = game.TheHost();
         TPlayer& player = game.ThePlayer();
@@ -168,9 +174,7 @@ void LevelComplete(tLevel& level, TLevelGame& game, int64_t now)
             SetCaption(game.TheWindows(), "WGame_TFStandart_LScoreCount",
                        game.Currency() + IntToStr(level.Play.Score.LevelScore));
         level.Pictures().LoadPicture("Invoice.png");
-    } catch (const std::exception&) {
-        level.WriteLog("Exception error in TQelGameEngine.LevelComplete!");
-    }
+    });
 }
 
 void ShowResults(tLevel& level, TLevelGame& game, int64_t now)
@@ -187,8 +191,8 @@ void ShowResults(tLevel& level, TLevelGame& game, int64_t now)
     level.Effects().DeleteAllEffects(TEffectList::Screen);
     if (!standard) {
         const bool pixel = level.IsPixelLevel();
-        windows.SetObjectProperty("WBonusLevelComplete_BOk", "Top", pixel ? "545" : "500");
-        windows.SetObjectProperty("WBonusLevelComplete_Effect3", "Top", pixel ? "570" : "525");
+        windows.SetObjectProperty("WBonusLevelComplete_BOk", "Top", kResultsOkTop[pixel]);
+        windows.SetObjectProperty("WBonusLevelComplete_Effect3", "Top", kResultsGlowTop[pixel]);
     }
     SetVisible(windows, "WLevelComplete_LExpert", false);
     game.TheHost().FreezeScene();
@@ -197,19 +201,17 @@ void ShowResults(tLevel& level, TLevelGame& game, int64_t now)
 
 void CreateLevelCompleteCaptions(tLevel& level, TLevelGame& game, int64_t now)
 {
-    try {
+    LogAndCarryOn(level.Links.Log, "Error TQelGameEngine.CreateLevelCompleteCaptions", [&] {
         if (IsStandardLevel(level))
             StandardCaptions(level, game, now);
         else
             BonusCaptions(level, game, now);
-    } catch (const std::exception&) {
-        level.WriteLog("Error TQelGameEngine.CreateLevelCompleteCaptions");
-    }
+    });
 }
 
 void LevelFaled(tLevel& level, TLevelGame& game, int64_t now)
 {
-    try {
+    LogAndCarryOn(level.Links.Log, "Exception error in TQelGameEngine.LevelFaled!", [&] {
         TLevelFlow& flow = level.Play.Flow;
         ILevelHost& host = game.TheHost();
         TPlayer& player = game.ThePlayer();
@@ -238,7 +240,7 @@ void LevelFaled(tLevel& level, TLevelGame& game, int64_t now)
             SetCaption(windows, "WGameOver_LGoalCount", currency + IntToStr(level.Goals.Goal));
             windows.ShowModal("WGameOver");
         } else {
-            windows.SetObjectProperty("WBonusLevelFaled_BOk", "Top", level.IsPixelLevel() ? "546" : "500");
+            windows.SetObjectProperty("WBonusLevelFaled_BOk", "Top", kFailedOkTop[level.IsPixelLevel()]);
             const bool noMove = level.IsBonusLevel() && level.Times.TimeLeft > 0;
             SetVisible(windows, "WBonusLevelFailed_LNoTime", !noMove);
             SetVisible(windows, "WBonusLevelFailed_LNoMove", noMove);
@@ -246,9 +248,7 @@ void LevelFaled(tLevel& level, TLevelGame& game, int64_t now)
         }
         flow.Phase = TLevelPhase::Failed;
         host.EnterScreen(TLevelScreen::LevelFailed);
-    } catch (const std::exception&) {
-        level.WriteLog("Exception error in TQelGameEngine.LevelFaled!");
-    }
+    });
 }
 
 void TickLevelComplete(tLevel& level, TLevelGame& game, int64_t now)
