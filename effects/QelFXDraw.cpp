@@ -13,6 +13,7 @@
 namespace {
 
 constexpr uint8_t kRedrawMark = 2;  // marked cells are drawn in this frame and the next
+constexpr double kFarAway = 1 << 24;  // pixels from the frame's corner
 
 
 uint8_t ClampByte(int64_t v) { return static_cast<uint8_t>(std::clamp<int64_t>(v, 0, 255)); }
@@ -227,6 +228,10 @@ void DrawQelParticleEffect(TSurfEngine& surfaces, TQelParticleEffect& effect, st
                 const int32_t halfW = frameW / 2, halfH = frameH / 2;
                 const double x = params.OffsetX + static_cast<double>(position.X) - halfW;
                 const double y = params.OffsetY + static_cast<double>(position.Y) - halfH;
+                // A particle flung this far can never reach the frame, and its pixel
+                // arithmetic would leave the integer range.
+                if (!(std::abs(x) < kFarAway && std::abs(y) < kFarAway))
+                    continue;
                 if (grid) {
                     const int32_t tx = TruncSafe(x), ty = TruncSafe(y);
                     if (animated)

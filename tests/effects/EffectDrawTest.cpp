@@ -145,6 +145,15 @@ TEST_F(TDrawFixture, OnAlphaRevealsInsteadOfDrawing)
     EXPECT_EQ(Pixel(29, 29, "BackGround"), 0u);  // no colour drawn
 }
 
+// A particle flung beyond the integer range: its redraw area is worked out without
+// overflowing (the sanitizer build stops on it) and nothing is drawn.
+TEST_F(TDrawFixture, AParticleFarOffTheScreenDrawsNothing)
+{
+    Draw(OneParticle("3000000000,3000000000", "", "<Resource>White.png</Resource>"));
+    EXPECT_EQ(Pixel(799, 599), 0u);
+    EXPECT_EQ(Pixel(0, 0), 0u);
+}
+
 TEST_F(TDrawFixture, NothingBeforeTheStartAndMarksWhatIsDrawn)
 {
     TQelParticleEffect e;
