@@ -34,6 +34,8 @@ constexpr int32_t kAlertRepeat = 5000;      // ms
 constexpr int64_t kExGoalTimeLeft = 15000;  // ms left once the expert goal is reached
 constexpr int32_t kBagsEndDelay = 2000;     // ms to watch the last bags pay out
 constexpr int32_t kEndDelay = 100;          // ms
+constexpr int kMapTestPictures = 9;         // "maptest1.png".. the map's test pictures, freed for the level
+constexpr int kClockPanelSteps = 12;        // "MPanel_0.png".."MPanel_12.png": twelfths of the time used
 const char kBeginLevelDialog[] = "Script_Dialog_BeginLevel.xml";
 
 bool IsHintDialog(const std::string& file)
@@ -125,21 +127,11 @@ void LoadScenePictures(tLevel& level)
             pictures.LoadPicture(*name);
 }
 
-void RunLevelSteps(tLevel& level, TLevelGame& game)
+// The pictures every run of a level needs, the player's and a demo's alike.
+void LoadRunPictures(tLevel& level, TLevelGame& game)
 {
-    const int64_t now = game.Now();
-    const bool demo = level.Demo.Playback;
-    TLevelFlow& flow = level.Play.Flow;
     ILevelPictures& pictures = level.Pictures();
-    ILevelWindows& windows = game.TheWindows();
-    TPlayer& player = game.ThePlayer();
-
     pictures.LoadPicture("LevelComplete.PNG");
-    if (level.IsPixelLevel() && !demo)
-        pictures.LoadPicture("setka.png");
-    if (!demo)
-        player.NewlyUnlocked.fill(false);
-
     pictures.LoadPicture("MPanelClosed.png");
     if (const TManTypes* first = game.TheMans().Type(0)) {
         int32_t w = 0, h = 0;
@@ -148,61 +140,54 @@ void RunLevelSteps(tLevel& level, TLevelGame& game)
         level.Play.Customers.OrderWidth = RoundHalfEven(w * kOrderPictureScale);
         level.Play.Customers.OrderHeight = RoundHalfEven(h * kOrderPictureScale);
     }
-
-    for (int i = 1; i <= 9; ++i)
+    for (int i = 1; i <= kMapTestPictures; ++i)
         pictures.ReleasePicture("maptest" + std::to_string(i) + ".png");
     pictures.LoadPicture("MoneyBonus.png");
     pictures.LoadPicture("MoneyBonusSmall.png");
-    level.Play.Score = TLevelScoring{};
+}
 
-    if (!demo && game.Shop) {
+// What a player's own day starts from and a demo leaves alone: the upgrades bought, the
+// day marks, no selection, no end pending.
+void PrepareForPlayer(tLevel& level, TLevelGame& game)
+{
+    ILevelPictures& pictures = level.Pictures();
+    TPlayer& player = game.ThePlayer();
+    TLevelFlow& flow = level.Play.Flow;
+    if (level.IsPixelLevel())
+        pictures.LoadPicture("setka.png");
+    player.NewlyUnlocked.fill(false);
+    if (game.Shop) {
         TUpgradeEffects upgrades = UpgradeEffectsFor(player, *game.Shop);
         player.ShopBonus = upgrades.ShopBonus;
         level.Belt.Bonuses = {upgrades.Reverse, upgrades.Plus, upgrades.Pause, upgrades.Transformer};
     }
+    ShowLevelMarks(level, game.TheWindows());
+    pictures.LoadPicture("CoinSmall.png");
+    if (level.LevelIndex == 0)
+        player.CurrentScore = 0;
+    ClearSelection(level);
+    level.Belt.ReverseStart = -1;
+    level.Belt.PauseStart = -1;
+    level.Times.CompleteAt = 0;
+    flow.ResultsShown = false;
+    flow.Goals = TGoalState::Below;
+    pictures.LoadPicture("ShadowStoika.png");
+}
 
-    if (!demo) {
-        ShowLevelMarks(level, windows);
-        pictures.LoadPicture("CoinSmall.png");
-        if (level.LevelIndex == 0)
-            player.CurrentScore = 0;
-        ClearSelection(level);
-        level.Belt.ReverseStart = -1;
-        level.Belt.PauseStart = -1;
-        level.Times.CompleteAt = 0;
-        flow.ResultsShown = false;
-        flow.GoalReached = flow.ExGoalReached = false;
-        pictures.LoadPicture("ShadowStoika.png");
+// A standard day offers the outfits the player has bought for the shop, when there are any.
+void ChooseOutfits(tLevel& level, TLevelGame& game)
+{
+    if (!IsStandardLevel(level) || !game.Episods)
+        return;
+    std::vector<int32_t> outfits = LevelOutfitTypes(game.ThePlayer(), game.Episods->Episod(level.Episod));
+    if (!outfits.empty() && outfits != level.LevelFishes) {
+        level.LevelFishes = outfits;
+        level.CountCompleteFishes.assign(outfits.size(), 4);
     }
+}
 
-    flow.InputEnabled = true;
-    if (!demo && game.Options.HintsOn && game.Session.WonOrNewGame && HasTimedDialog(level))
-        flow.InputEnabled = false;
-    level.DialogIndex = 0;
-
-    SetGoalsAndTime(level, game);
-    if (IsStandardLevel(level) && game.Episods) {
-        std::vector<int32_t> outfits = LevelOutfitTypes(player, game.Episods->Episod(level.Episod));
-        if (!outfits.empty() && outfits != level.LevelFishes) {
-            level.LevelFishes = outfits;
-            level.CountCompleteFishes.assign(outfits.size(), 4);
-        }
-    }
-    if (!demo)
-        game.ThePictureMaker().MakeColorFishesSurfaces(level);
-    if (demo)
-        SetDemoValues(level);
-
-    SetVisible(windows, "WGame_TFStandart", true);
-    if (level.IsBonusLevel())
-        SetVisible(windows, "WGame_TFBonus", true);
-    if (level.IsPixelLevel())
-        SetVisible(windows, "WGame_TFPixel", true);
-    SetVisible(windows, "WGame_BContinue", false);
-    CreatePersonsOrderY(level);
-
-    LoadScenePictures(level);
-
+void StartBelt(tLevel& level, TLevelGame& game)
+{
     if (!level.Lentas.empty()) {
         TLenta& lenta = level.Lentas.front();
         if (const TLevelInEpisod* entry = game.LevelEntry(level)) {
@@ -215,34 +200,76 @@ void RunLevelSteps(tLevel& level, TLevelGame& game)
     for (const TSceneEffect& effect : level.Scene.Effects)
         level.Effects().CreateEffect(TEffectList::Level, effect.FileName, effect.ShiftX, effect.ShiftY);
     level.Belt.TextureOffset = 0;
+}
 
-    if (!demo) {
-        const std::string currency = game.Currency();
-        SetVisible(windows, "WGame_TFStandart_LGoal", true);
-        SetVisible(windows, "WGame_TFStandart_LExGoal", false);
-        ISoundEvents& sounds = level.Sounds();
-        sounds.ChangeMusic(flow.Music, kMusicFade, 0, sounds.MusicStartOrder(flow.Music, flow.MusicPattern), kMusicFade);
-        SetVisible(windows, "WGame_BEdit", game.Options.DebugMode);
-        SetVisible(windows, "WGame_TFPixel_BEdit", game.Options.DebugMode);
-        SetCaption(windows, "WGame_TFStandart_LGoalCount", currency + IntToStr(level.Goals.Goal));
-        SetCaption(windows, "WGame_TFStandart_LScoreCount", currency + "0");
-        player.PrevScore = player.CurrentScore;
-        SetEnabled(windows, "WGame_BMenu", true);
-        for (const char* clock : {"Cifirblat.png", "Strelka_ot_chasov.png", "Tochki_ot_cifirblata.png"})
-            pictures.LoadPicture(clock);
-        for (int n = 0; n <= 12; ++n)
-            pictures.LoadPicture("MPanel_" + std::to_string(n) + ".png");
-        const bool firstOfGame = level.Episod == 0 && level.LevelIndex == 0;
-        if (IsStandardLevel(level) && !firstOfGame)
-            SetAdaptiveTime(level, game);
-        SetCaption(windows, "WGame_TFStandart_LTimeValue", FormatMinutes(level.Times.TimeLeft));
-    }
+// The goals, score, clock and music of a player's day.
+void ShowPlayerPanels(tLevel& level, TLevelGame& game)
+{
+    ILevelWindows& windows = game.TheWindows();
+    ILevelPictures& pictures = level.Pictures();
+    TLevelFlow& flow = level.Play.Flow;
+    TPlayer& player = game.ThePlayer();
+    const std::string currency = game.Currency();
+    SetVisible(windows, "WGame_TFStandart_LGoal", true);
+    SetVisible(windows, "WGame_TFStandart_LExGoal", false);
+    ISoundEvents& sounds = level.Sounds();
+    sounds.ChangeMusic(flow.Music, kMusicFade, 0, sounds.MusicStartOrder(flow.Music, flow.MusicPattern), kMusicFade);
+    SetVisible(windows, "WGame_BEdit", game.Options.DebugMode);
+    SetVisible(windows, "WGame_TFPixel_BEdit", game.Options.DebugMode);
+    SetCaption(windows, "WGame_TFStandart_LGoalCount", currency + IntToStr(level.Goals.Goal));
+    SetCaption(windows, "WGame_TFStandart_LScoreCount", currency + "0");
+    player.PrevScore = player.CurrentScore;
+    SetEnabled(windows, "WGame_BMenu", true);
+    for (const char* clock : {"Cifirblat.png", "Strelka_ot_chasov.png", "Tochki_ot_cifirblata.png"})
+        pictures.LoadPicture(clock);
+    for (int n = 0; n <= kClockPanelSteps; ++n)
+        pictures.LoadPicture("MPanel_" + std::to_string(n) + ".png");
+    const bool firstOfGame = level.Episod == 0 && level.LevelIndex == 0;
+    if (IsStandardLevel(level) && !firstOfGame)
+        SetAdaptiveTime(level, game);
+    SetCaption(windows, "WGame_TFStandart_LTimeValue", FormatMinutes(level.Times.TimeLeft));
+}
+
+void RunLevelSteps(tLevel& level, TLevelGame& game)
+{
+    const bool demo = level.Demo.Playback;
+    TLevelFlow& flow = level.Play.Flow;
+    ILevelWindows& windows = game.TheWindows();
+
+    LoadRunPictures(level, game);
+    level.Play.Score = TLevelScoring{};
+    if (!demo)
+        PrepareForPlayer(level, game);
+
+    flow.InputEnabled = true;
+    if (!demo && game.Options.HintsOn && game.Session.WonOrNewGame && HasTimedDialog(level))
+        flow.InputEnabled = false;
+    level.DialogIndex = 0;
+
+    SetGoalsAndTime(level, game);
+    ChooseOutfits(level, game);
+    if (demo)
+        SetDemoValues(level);
+    else
+        game.ThePictureMaker().MakeColorFishesSurfaces(level);
+
+    SetVisible(windows, "WGame_TFStandart", true);
+    if (level.IsBonusLevel())
+        SetVisible(windows, "WGame_TFBonus", true);
+    if (level.IsPixelLevel())
+        SetVisible(windows, "WGame_TFPixel", true);
+    SetVisible(windows, "WGame_BContinue", false);
+    CreatePersonsOrderY(level);
+    LoadScenePictures(level);
+    StartBelt(level, game);
+    if (!demo)
+        ShowPlayerPanels(level, game);
 
     flow.Phase = TLevelPhase::Running;
     flow.Paused = false;
     flow.AlertAt = 0;
     if (level.Scene.DialogList.empty() && !demo)
-        BeforeLevelShow(level, game, now);
+        BeforeLevelShow(level, game, game.Now());
 }
 
 // The next timed dialog of the level, when its time has come. True when one started
@@ -281,16 +308,16 @@ void ShowScore(tLevel& level, TLevelGame& game, int64_t now)
     const int32_t score = level.Play.Score.LevelScore;
     const std::string currency = game.Currency();
     SetCaption(windows, "WGame_TFStandart_LScoreCount", currency + IntToStr(score));
-    if (!flow.GoalReached && score >= level.Goals.Goal) {
-        flow.GoalReached = true;
+    if (flow.Goals == TGoalState::Below && score >= level.Goals.Goal) {
+        flow.Goals = TGoalState::Goal;
         level.Effects().CreateEffect(TEffectList::Screen, "efGoal.xml", 0, 0);
         SetCaption(windows, "WGame_TFStandart_LGoalCount", currency + IntToStr(level.Goals.ExGoal));
         SetVisible(windows, "WGame_TFStandart_LExGoal", true);
         SetVisible(windows, "WGame_TFStandart_LGoal", false);
         level.Sounds().AddSoundEffect("Goal");
     }
-    if (!flow.ExGoalReached && score >= level.Goals.ExGoal) {
-        flow.ExGoalReached = true;
+    if (flow.Goals == TGoalState::Goal && score >= level.Goals.ExGoal) {
+        flow.Goals = TGoalState::ExGoal;
         level.Effects().CreateEffect(TEffectList::Screen, "efExGoal.xml", 0, 0);
         level.Sounds().AddSoundEffect("ExGoal");
         // Once the time is up the day only waits for its last customers; more time then
@@ -385,7 +412,7 @@ std::string FormatMinutes(int32_t ms)
 
 std::string ClockPanelPicture(const tLevel& level)
 {
-    constexpr int kTwelfths = 12;
+    constexpr int kTwelfths = kClockPanelSteps;
     const bool pixel = level.IsPixelLevel();
     int n = pixel ? 0 : kTwelfths;
     if (level.Times.TimeLeft > 0 && level.Times.LevelTime > 0) {

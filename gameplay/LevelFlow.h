@@ -3,13 +3,13 @@
 // clock, time-out), pausing and resuming, and when it is complete or failed.
 #pragma once
 
-#include "gameplay/LevelGame.h"
+#include "gameplay/LevelFrame.h"
 
 #include <cstdint>
 #include <string>
 
+class TLevelGame;
 class tLevel;
-struct TLevelFrame;
 
 enum class TLevelPhase : uint8_t {
     Loaded,    // read from its file, not yet run
@@ -18,14 +18,17 @@ enum class TLevelPhase : uint8_t {
     Failed,
 };
 
+// How far the score has come. The expert goal is celebrated only after the goal, even
+// when a level sets it lower.
+enum class TGoalState : uint8_t { Below, Goal, ExGoal };
+
 struct TLevelFlow {
     TLevelPhase Phase = TLevelPhase::Loaded;
     bool InputEnabled = false;  // the player's clicks reach the belt
     bool Paused = false;
     int64_t PausedAt = 0;
     int64_t AlertAt = 0;  // the next time the time alert may sound
-    bool GoalReached = false;
-    bool ExGoalReached = false;
+    TGoalState Goals = TGoalState::Below;
     bool ResultsShown = false;
     int64_t ResultsShowAt = 0;  // 0 none
     int64_t UnlockShowAt = 0;   // an unlocked upgrade's window is due; 0 none
@@ -36,6 +39,9 @@ struct TLevelFlow {
     std::string MusicPattern;
     TLevelScreen BeforeLevelScreen = TLevelScreen::Level;  // where the window before the level returns
     std::string DialogPlaying;  // the script of the dialog over the level, if any
+
+    bool GoalReached() const { return Goals != TGoalState::Below; }
+    bool ExGoalReached() const { return Goals == TGoalState::ExGoal; }
 };
 
 // Sets a loaded level up to run: goals and time from its episode entry, the adaptive level

@@ -1,12 +1,10 @@
-// The links of the level's rules, their stand-ins, and the windows over the interface.
+// The links of the level's rules and their stand-ins.
 #include "gameplay/LevelGame.h"
 
 #include "foundation/Clock.h"
 #include "gameplay/Level.h"
 #include "gameplay/LevelWindows.h"
 #include "gameplay/ManTypes.h"
-#include "interface/QelForm.h"
-#include "interface/QelInterfaceEngine.h"
 #include "metagame/Episods.h"
 #include "metagame/Shop.h"
 
@@ -51,22 +49,3 @@ bool IsStandardLevel(const tLevel& level) { return !level.IsBonusLevel() && !lev
 
 bool LevelTimeOver(const tLevel& level) { return level.Times.TimeLeft <= 0; }
 
-bool TInterfaceLevelWindows::SetObjectProperty(const std::string& objectName, const std::string& propName,
-                                               const std::string& value)
-{
-    return engine_.SetObjectProperty(objectName, propName, value);
-}
-
-TQelVariant TInterfaceLevelWindows::GetObjectValue(const std::string& objectName, const std::string& propName) const
-{
-    return engine_.GetObjectValue(objectName, propName);
-}
-
-void TInterfaceLevelWindows::ShowModal(const std::string& name) { engine_.ShowModal(name); }
-void TInterfaceLevelWindows::HideModal(const std::string& name) { engine_.HideModal(name); }
-
-bool TInterfaceLevelWindows::IsTopWindow(const std::string& name) const
-{
-    const TQelForm* top = engine_.TopModal();
-    return top && top->Name() == name;
-}

@@ -6,6 +6,7 @@
 
 #include "foundation/Geometry.h"
 #include "foundation/Random.h"
+#include "gameplay/LevelFrame.h"
 #include "gameplay/LevelServices.h"
 #include "metagame/Player.h"
 #include "metagame/WidgetAccess.h"
@@ -28,15 +29,6 @@ public:
     virtual void HideModal(const std::string& name) = 0;
     // Whether that window is the top one (the one that gets input).
     virtual bool IsTopWindow(const std::string& name) const = 0;
-};
-
-// The screen the level is on; the application maps it to its screen modes.
-enum class TLevelScreen : uint8_t {
-    Level,          // the level is played
-    Dialog,         // a dialog or a pop-up hint plays over the paused level
-    GameMenu,       // a window over the paused level (before the level, the unlock window)
-    LevelComplete,  // the end animation and the results
-    LevelFailed,
 };
 
 // Where a pop-up hint's balloon goes.

@@ -1,5 +1,6 @@
-// The level's windows: through the interface engine in the game, and a modal list kept
-// in memory for headless runs and tests (it remembers every property written).
+// The level's windows kept in memory for headless runs and tests: a modal list that
+// remembers every property written. The game's own go through the interface engine
+// (gameplay/InterfaceLevelWindows.h).
 #pragma once
 
 #include "gameplay/LevelGame.h"
@@ -8,22 +9,6 @@
 #include <string>
 #include <utility>
 #include <vector>
-
-class TQelInterfaceEngine;
-
-class TInterfaceLevelWindows final : public ILevelWindows {
-public:
-    explicit TInterfaceLevelWindows(TQelInterfaceEngine& engine) : engine_(engine) {}
-    bool SetObjectProperty(const std::string& objectName, const std::string& propName,
-                           const std::string& value) override;
-    TQelVariant GetObjectValue(const std::string& objectName, const std::string& propName) const override;
-    void ShowModal(const std::string& name) override;
-    void HideModal(const std::string& name) override;
-    bool IsTopWindow(const std::string& name) const override;
-
-private:
-    TQelInterfaceEngine& engine_;
-};
 
 class TMemoryLevelWindows final : public ILevelWindows {
 public:

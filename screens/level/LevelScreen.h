@@ -9,7 +9,7 @@
 #include "gameplay/LevelPainter.h"
 #include "gameplay/LevelServices.h"
 #include "gameplay/LevelSession.h"
-#include "gameplay/LevelWindows.h"
+#include "gameplay/InterfaceLevelWindows.h"
 #include "gameplay/ScreenLevelEffects.h"
 #include "gameplay/SurfLevelPictures.h"
 #include "gameplay/SurfPictureMaker.h"

@@ -158,7 +158,7 @@ TEST_F(LevelFileTest, LoadingAgainKeptThePreviousRun_EveryLoadStartsAFreshOne)
     level->Belt.Bonuses.PlusOne = true;
     level->Play.Flow.Phase = TLevelPhase::Complete;
     level->Play.Flow.Paused = true;
-    level->Play.Flow.GoalReached = true;
+    level->Play.Flow.Goals = TGoalState::ExGoal;
     level->Play.Counters.Items.emplace_back();
     level->Play.Score.LevelScore = 250;
     level->Times.CompleteAt = 65000;
@@ -180,7 +180,7 @@ TEST_F(LevelFileTest, LoadingAgainKeptThePreviousRun_EveryLoadStartsAFreshOne)
     EXPECT_TRUE(level->Belt.Bonuses.PlusOne);  // what the shop bought is not the run's
     EXPECT_EQ(level->Play.Flow.Phase, TLevelPhase::Loaded);
     EXPECT_FALSE(level->Play.Flow.Paused);
-    EXPECT_FALSE(level->Play.Flow.GoalReached);
+    EXPECT_FALSE(level->Play.Flow.GoalReached());
     EXPECT_TRUE(level->Play.Counters.Items.empty());
     EXPECT_EQ(level->Play.Score.LevelScore, 0);
     EXPECT_EQ(level->Times.CompleteAt, 0);

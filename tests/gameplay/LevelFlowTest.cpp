@@ -30,9 +30,9 @@ TEST_F(LevelFlowTest, TheGoalsShowAsTheScoreReachesThemAndTheExpertGoalLeavesFif
     Play(60000);
     AddScore(*level, game, 120, 1300, clock.NowMs());
     Play(1280);
-    EXPECT_FALSE(level->Play.Flow.GoalReached);
+    EXPECT_FALSE(level->Play.Flow.GoalReached());
     Play(20);
-    EXPECT_TRUE(level->Play.Flow.GoalReached);
+    EXPECT_TRUE(level->Play.Flow.GoalReached());
     EXPECT_EQ(effects.Count("efGoal.xml"), 1);
     EXPECT_EQ(sounds.Events.back(), "Goal");
     EXPECT_EQ(windows.Value("WGame_TFStandart_LGoalCount", "Caption"), "$200");
@@ -44,7 +44,7 @@ TEST_F(LevelFlowTest, TheGoalsShowAsTheScoreReachesThemAndTheExpertGoalLeavesFif
     clock.Set(level->Times.LevelStart + 100000 - 20);
     AddScore(*level, game, 100, 0, clock.NowMs());
     Play(20);
-    EXPECT_TRUE(level->Play.Flow.ExGoalReached);
+    EXPECT_TRUE(level->Play.Flow.ExGoalReached());
     EXPECT_NE(std::find(sounds.Events.begin(), sounds.Events.end(), "ExGoal"), sounds.Events.end());
     EXPECT_EQ(level->Times.LevelTime, 115000);
     EXPECT_EQ(level->Times.TimeLeft, 15000);
@@ -77,11 +77,32 @@ TEST_F(LevelFlowTest, TheExpertGoalAfterTheTimeRestartedTheDay_OnceTheTimeIsUpIt
     sounds.Events.clear();
     AddScore(*level, game, 100, 0, clock.NowMs());
     Play(3000);
-    EXPECT_TRUE(level->Play.Flow.ExGoalReached);
+    EXPECT_TRUE(level->Play.Flow.ExGoalReached());
     EXPECT_EQ(level->Times.LevelTime, 20000);
     EXPECT_EQ(level->Times.TimeLeft, 0);
     EXPECT_EQ(std::count(sounds.Events.begin(), sounds.Events.end(), "AlertTime"), 0);
     EXPECT_EQ(level->Play.Customers.Persons.size(), waiting);  // nobody new comes
+}
+
+// A level whose expert goal lies below its goal: the expert celebration waits for the goal,
+// and both come in order when one delivery passes them.
+TEST_F(LevelFlowTest, TheExpertGoalIsCelebratedOnlyAfterTheGoal)
+{
+    Run();
+    level->Play.Customers.NextArrivalAt = -1;
+    level->Goals.Goal = 200;
+    level->Goals.ExGoal = 100;
+    AddScore(*level, game, 150, 0, clock.NowMs());
+    Play(20);
+    EXPECT_FALSE(level->Play.Flow.GoalReached());
+    EXPECT_EQ(effects.Count("efExGoal.xml"), 0);
+    AddScore(*level, game, 100, 0, clock.NowMs());
+    Play(20);
+    EXPECT_TRUE(level->Play.Flow.ExGoalReached());
+    EXPECT_EQ(effects.Count("efGoal.xml"), 1);
+    EXPECT_EQ(effects.Count("efExGoal.xml"), 1);
+    auto goal = std::find(sounds.Events.begin(), sounds.Events.end(), "Goal");
+    EXPECT_NE(std::find(goal, sounds.Events.end(), "ExGoal"), sounds.Events.end());
 }
 
 // A window or dialog pauses the level; its time, customers and end timers wait with it.

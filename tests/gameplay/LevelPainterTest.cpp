@@ -5,6 +5,7 @@
 
 #include "effects/QelFXParticles.h"
 #include "foundation/DataSource.h"
+#include "gameplay/LevelGame.h"
 #include "gameplay/LevelPainter.h"
 #include "gameplay/SurfPictureMaker.h"
 #include "graphics/ImageCodec.h"
