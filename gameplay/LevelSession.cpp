@@ -43,6 +43,7 @@ TLevelSession::TLevelSession(const TGameTables& tables, const TGameParams& param
     };
 
     level_.Tuning = params.BeltTuning();
+    pixel_.HintButtonDuration = params.HintButtonDuration > 0 ? params.HintButtonDuration : kDefaultHintButtonDuration;
 }
 
 TLevelSession::~TLevelSession() = default;
@@ -95,6 +96,12 @@ bool TLevelSession::Load()
     const TLevelStartRequest request{fileName, day_.Episod, day_.Folder, day_.LevelIndex};
     if (!StartLevel(level_, request, context, rules_))
         return false;
+    if (level_.IsBonusLevel()) {
+        FillBoxByFishes(level_, box_);
+        SetCashRegisterGoals(level_, box_, kCashScaleTop, kCashScaleHeight);
+    } else if (level_.IsPixelLevel()) {
+        PrepareHeaps(level_, game_, pixel_);
+    }
     awaitingStart_ = level_.Play.Flow.Paused;
     lastTick_ = Now();
     return true;
@@ -105,6 +112,9 @@ void TLevelSession::Start()
     if (!awaitingStart_)
         return;
     awaitingStart_ = false;
+    const int64_t waited = level_.Play.Flow.Paused ? Now() - level_.Play.Flow.PausedAt : 0;
+    ShiftBox(box_, waited);
+    ShiftPixel(pixel_, waited);
     WBeforeLevel_BPlay_MouseUp(level_, game_);
     // The day's time counts from here: the wait under the window is no step of the belt.
     lastTick_ = Now();
@@ -121,7 +131,12 @@ void TLevelSession::Tick(TLevelMode mode)
     lastTick_ = now;
     switch (Phase()) {
     case TLevelPhase::Running:
-        TickGameTimer(level_, game_, frame);
+        if (level_.IsBonusLevel())
+            TickBoxMovePiecesTimer(level_, game_, box_, frame);
+        else if (level_.IsPixelLevel())
+            TickPixel(level_, game_, pixel_, frame);
+        else
+            TickGameTimer(level_, game_, frame);
         break;
     case TLevelPhase::Complete:
         TickLevelComplete(level_, game_, now);
@@ -133,7 +148,12 @@ void TLevelSession::Tick(TLevelMode mode)
     flags_ = game_.Session;
 }
 
-void TLevelSession::MouseMove(int32_t x, int32_t y) { LevelMouseMove(level_, game_, x, y); }
+void TLevelSession::MouseMove(int32_t x, int32_t y)
+{
+    LevelMouseMove(level_, game_, x, y);
+    if (level_.IsBonusLevel())
+        BoxMouseMove(level_, game_, box_, x, y);
+}
 
 void TLevelSession::MouseDown(TLevelMouseButton button, int32_t x, int32_t y)
 {
@@ -141,7 +161,29 @@ void TLevelSession::MouseDown(TLevelMouseButton button, int32_t x, int32_t y)
         ShowResults(level_, game_, Now());
         return;
     }
+    if (level_.IsBonusLevel()) {
+        if (button == TLevelMouseButton::Left)
+            LeftMouseDownInGamePlayBox(level_, game_, box_, x, y);
+        else if (button == TLevelMouseButton::Right)
+            ClearBoxSelection(box_);
+        return;
+    }
+    if (level_.IsPixelLevel()) {
+        if (pixel_.HintLabelShown) {
+            HidePixelHintLabel(game_, pixel_);
+            Resume();
+        }
+        if (button == TLevelMouseButton::Left)
+            PixelClick(level_, game_, pixel_, x, y);
+        return;
+    }
     LevelMouseDown(level_, game_, button, x, y);
+}
+
+void TLevelSession::MouseUp(TLevelMouseButton button, int32_t x, int32_t y)
+{
+    if (level_.IsBonusLevel() && button == TLevelMouseButton::Left)
+        LeftMouseUpInGame(level_, game_, box_, x, y);
 }
 
 void TLevelSession::Pause() { PauseLevel(level_, Now()); }
@@ -150,9 +192,19 @@ void TLevelSession::Resume()
 {
     if (!Paused())
         return;
-    ResumeLevel(level_, Now() - level_.Play.Flow.PausedAt);
+    const int64_t paused = Now() - level_.Play.Flow.PausedAt;
+    ShiftBox(box_, paused);
+    ShiftPixel(pixel_, paused);
+    ResumeLevel(level_, paused);
     // The belt moves on from now: the time under the window is not a step it takes.
     lastTick_ = Now();
+}
+
+void TLevelSession::WPenalty_BOk_MouseUp()
+{
+    game_.TheWindows().HideModal("WPenalty");
+    game_.TheHost().EnterScreen(TLevelScreen::Level);
+    Resume();
 }
 
 TLevelResult TLevelSession::Result() const

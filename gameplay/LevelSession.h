@@ -6,6 +6,7 @@
 // may be missing, and a do-nothing stand-in is used instead.
 #pragma once
 
+#include "gameplay/BonusBox.h"
 #include "gameplay/Level.h"
 #include "gameplay/LevelFlow.h"
 #include "gameplay/LevelFrame.h"
@@ -13,6 +14,7 @@
 #include "gameplay/LevelInput.h"
 #include "gameplay/LevelRules.h"
 #include "gameplay/ManTypes.h"
+#include "gameplay/PixelSearch.h"
 
 #include <array>
 #include <cstdint>
@@ -96,11 +98,14 @@ public:
     // The mouse over the level screen. A click during the end animation shows the results.
     void MouseMove(int32_t x, int32_t y);
     void MouseDown(TLevelMouseButton button, int32_t x, int32_t y);
+    void MouseUp(TLevelMouseButton button, int32_t x, int32_t y);
 
     // A window or dialog over the level; resuming loses none of the day's time.
     void Pause();
     void Resume();
     bool Paused() const { return level_.Play.Flow.Paused; }
+    // The pixel day's penalty note is closed: the day goes on.
+    void WPenalty_BOk_MouseUp();
 
     TLevelPhase Phase() const { return level_.Play.Flow.Phase; }
     TLevelResult Result() const;
@@ -113,6 +118,12 @@ public:
     TLevelGame& Game() { return game_; }
     const TLevelGame& Game() const { return game_; }
     int64_t Now() const { return game_.Now(); }
+
+    // The bonus day's box and the pixel day's search (empty on other days).
+    TBonusBox& Box() { return box_; }
+    const TBonusBox& Box() const { return box_; }
+    TPixelSearch& Pixel() { return pixel_; }
+    const TPixelSearch& Pixel() const { return pixel_; }
 
 private:
     static TLevelLinks LinksFor(const TGameTables& tables, TPlayer& player, const TLevelSessionServices& services,
@@ -129,6 +140,8 @@ private:
     TLevelGame game_;
     TLevelRules rules_;
     tLevel level_;
+    TBonusBox box_;
+    TPixelSearch pixel_;
     bool awaitingStart_ = false;  // the window before the level holds the day
     int64_t lastTick_ = 0;
 };
