@@ -58,6 +58,9 @@ TQelXMLTag* TQelTree::Items() const
 
 int32_t TQelTree::LineHeight() const
 {
+    // Sizes arrive before the font while a window loads: no name, nothing to look up.
+    if (fontName_.empty())
+        return 0;
     IQelTextFont* font = FindFont(fontName_);
     return font ? font->Height() + lineSpace_ : 0;
 }
