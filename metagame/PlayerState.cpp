@@ -101,6 +101,11 @@ void WriteShowInstructions(TQelXMLTag& state, const TPlayer& player)
     Add(state, "ShowInstructions", Word(player.ShowInstructions));
 }
 
+void WriteShowHints(TQelXMLTag& state, const TPlayer& player)
+{
+    Add(state, "ShowHints", ListText(player.HintsShown));
+}
+
 void WriteKostums(TQelXMLTag& state, const TPlayer& player)
 {
     TQelXMLTag* kostums = state.AddChild("Kostums", ListText(player.Kostums));
@@ -133,7 +138,7 @@ void WritePlayerState(TQelXMLTag& state, const TPlayer& player)
     Add(state, "MaxEpisod", IntToStr(player.MaxEpisod));
     Add(state, "CurrentEpisod", IntToStr(player.CurrentEpisod));
     Add(state, "CurrentLevel", IntToStr(player.CurrentLevel));
-    Add(state, "ShowHints", ListText(player.HintsShown));
+    WriteShowHints(state, player);
     // Always "." whatever the system's number format, so the value reads back anywhere.
     Add(state, "SpeedPlay", FormatFixed(player.SpeedPlay, 2));
     WriteKostums(state, player);

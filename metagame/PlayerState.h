@@ -21,3 +21,4 @@ bool StateFlag(const TQelXMLTag& currentState, std::string_view name, bool fallb
 // The separate writers of the partial saves.
 void WriteShowInstructions(TQelXMLTag& currentState, const TPlayer& player);
 void WriteKostums(TQelXMLTag& currentState, const TPlayer& player);
+void WriteShowHints(TQelXMLTag& currentState, const TPlayer& player);

@@ -312,6 +312,12 @@ TProfileResult TPlayersFile::SavePlayerState(TPlayer& player, TSaveMode mode)
                     WriteShowInstructions(*state, player);
                 }
                 break;
+            case TSaveMode::Hints:
+                if (state) {
+                    DeleteChildren(*state, "ShowHints");
+                    WriteShowHints(*state, player);
+                }
+                break;
             case TSaveMode::Outfits:
                 if (state) {
                     DeleteChildren(*state, "Kostums");

@@ -42,6 +42,7 @@ enum class TSaveMode {
     Full,          // every value of the record
     Instructions,  // only ShowInstructions
     Outfits,       // only Kostums with Cur
+    Hints,         // only ShowHints: a pop-up hint seen in the middle of a day
     Rewrite,       // nothing changes; the file is written back
 };
 

@@ -388,14 +388,17 @@ TEST_F(PlayersFileTest, PartialSavesTouchOnlyTheirValue)
     player.ShowInstructions = false;
     player.Kostums = {2, 1, 1};
     player.Cur = 2;
+    player.HintsShown = {0, 4};
     ASSERT_EQ(file.SavePlayerState(player, TSaveMode::Instructions), TProfileResult::Done);
     ASSERT_EQ(file.SavePlayerState(player, TSaveMode::Outfits), TProfileResult::Done);
+    ASSERT_EQ(file.SavePlayerState(player, TSaveMode::Hints), TProfileResult::Done);
     TPlayer loaded;
     ASSERT_EQ(file.LoadPlayer(loaded), TLoadResult::Loaded);
     EXPECT_EQ(loaded.CurrentScore, 500);
     EXPECT_FALSE(loaded.ShowInstructions);
     EXPECT_EQ(loaded.Kostums, player.Kostums);
     EXPECT_EQ(loaded.Cur, 2);
+    EXPECT_EQ(loaded.HintsShown, player.HintsShown);
 
     // A name the file does not hold only rewrites it.
     TPlayer stranger;
