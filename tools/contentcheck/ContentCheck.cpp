@@ -308,6 +308,8 @@ const std::vector<TCheckRow>& CheckRows()
         {"effect files", IsEffectFile, CheckEffect,
          "game: effects/QelFXParticles LoadFromStream, QelScreenEffects LoadEffectResources, Start, Validate"},
         {"anime files", IsAnimeFile, CheckAnime, "game: effects/QelAnime LoadAnime"},
+        {"dialog scripts", IsDialogScript, CheckDialogScript,
+         "game: metagame/DialogScript ReadDialogScript, strict; then pictures, effects, sounds, widgets"},
         {"level files", IsLevelFile, CheckLevel, "game: gameplay/LevelFile LoadLevelText on the piece type table"},
         {"pictures", Ending({".png", ".jpg", "._png", "._jpg", ".jpeg"}), CheckPicture, "game: graphics/ImageCodec DecodePng, DecodeJpeg"},
         {"samples", Ending({".ogg", ".wav"}), CheckSample, "stand-in: libvorbisfile / RIFF PCM"},

@@ -22,6 +22,11 @@ void CheckFont(const TCheckedFile& file, TCheckReport& report);
 void CheckInterfaceFile(const TCheckedFile& file, TCheckReport& report);
 void CheckTranslation(const TCheckedFile& file, TCheckReport& report);
 
+// Dialog scripts, read strictly by the dialog player's reader; every picture, effect,
+// sound event, module and widget they name must be there.
+void CheckDialogScript(const TCheckedFile& file, TCheckReport& report);
+bool IsDialogScript(const TCheckedFile& file);
+
 // Which files those are: by the name other files give them, their name's pattern, or the
 // first element.
 bool IsEffectFile(const TCheckedFile& file);
