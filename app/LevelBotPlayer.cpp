@@ -12,6 +12,9 @@ namespace {
 
 constexpr const char* kBeforeLevelWindow = "WBeforeLevel";
 constexpr const char* kPlayButton = "WBeforeLevel_BPlay";
+// The pixel day's penalty note is read and closed like the window before a day.
+constexpr const char* kPenaltyWindow = "WPenalty";
+constexpr const char* kPenaltyButton = "WPenalty_BOk";
 
 TMouseButton WindowButton(TLevelMouseButton button)
 {
@@ -78,13 +81,17 @@ void TLevelBotPlayer::Frame()
         return;
     const TQelInterfaceEngine* ui = engine_.Interface();
     const TQelForm* top = ui ? ui->TopModal() : nullptr;
-    if (top && top->Name() == kBeforeLevelWindow) {
-        if (std::optional<TPoint> play = widgets_.VisibleWidgetCentre(kPlayButton)) {
+    const bool penalty = top && top->Name() == kPenaltyWindow;
+    if (top && (top->Name() == kBeforeLevelWindow || penalty)) {
+        if (std::optional<TPoint> play = widgets_.VisibleWidgetCentre(penalty ? kPenaltyButton : kPlayButton)) {
             mouse_->Move(play->X, play->Y);
             mouse_->Press(TLevelMouseButton::Left, play->X, play->Y);
         }
         return;
     }
-    if (engine_.Shell.ScreenMode == TScreenMode::smLevel && day->Phase() == TLevelPhase::Running && !day->Paused())
+    const TScreenMode mode = engine_.Shell.ScreenMode;
+    const bool played =
+        mode == TScreenMode::smLevel || mode == TScreenMode::smBonusLevel || mode == TScreenMode::smPixelLevel;
+    if (played && day->Phase() == TLevelPhase::Running && !day->Paused())
         bot_->Act(*day, *mouse_, day->Now());
 }

@@ -255,6 +255,7 @@ void TickClock(tLevel& level, TLevelGame& game, TBonusBox& box, int64_t now)
     const std::string time = FormatMinutes(level.Times.TimeLeft);
     SetCaption(game.TheWindows(), "WGame_TFBonus_LTimeCount", time);
     SetCaption(game.TheWindows(), "WGame_TFStandart_LTimeCount", time);
+    SetCaption(game.TheWindows(), "WGame_TFStandart_LTimeValue", time);
     if (left < 1 && level.Times.CompleteAt == 0) {
         game.TheHost().DeleteScreenEffect("efTimeEnd.xml");
         if (box.Collected < level.Goals.Goal)
@@ -277,8 +278,10 @@ void TickSteps(tLevel& level, TLevelGame& game, TBonusBox& box, const TLevelFram
         return;
 
     auto& queue = level.Play.Score.ScoreQueue;
-    while (!queue.empty() && queue.front().ShowAt <= now)
+    while (!queue.empty() && queue.front().ShowAt <= now) {
+        SetCaption(game.TheWindows(), "WGame_TFStandart_LScoreCount", game.Currency() + IntToStr(queue.front().Score));
         queue.erase(queue.begin());
+    }
     while (!box.CashQueue.empty() && box.CashQueue.front().At <= now) {
         box.CashPercent = box.CashQueue.front().Percent;
         box.CashChanged = true;
@@ -486,8 +489,9 @@ bool TryMove(tLevel& level, TLevelGame& /*game*/, TBonusBox& box, TCellPos a, TC
     };
     if (busy(*x) || busy(*y))
         return false;
-    const TPoint pa = BoxCellPos(level, a);
-    const TPoint pb = BoxCellPos(level, b);
+    // Flights carry a picture by its middle.
+    const TPoint pa = CellCentre(level, a);
+    const TPoint pb = CellCentre(level, b);
     Fly(level, "Move1", *x, pa, pb, kFlightMs, now);
     Fly(level, "Move2", *y, pb, pa, kFlightMs, now);
     Exchange(box, a, b);
@@ -569,8 +573,8 @@ void ResolveSwap(tLevel& level, TLevelGame& game, TBonusBox& box, int64_t now)
             TBoxCell* y = box.Cell(swapped[1]);
             if (!x || !y)
                 return;
-            const TPoint pa = BoxCellPos(level, swapped[0]);
-            const TPoint pb = BoxCellPos(level, swapped[1]);
+            const TPoint pa = CellCentre(level, swapped[0]);
+            const TPoint pb = CellCentre(level, swapped[1]);
             Fly(level, "Move", *x, pa, pb, kFlightMs, now);
             Fly(level, "Move", *y, pb, pa, kFlightMs, now);
             Exchange(box, swapped[0], swapped[1]);

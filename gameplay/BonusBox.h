@@ -137,7 +137,7 @@ void ShiftBox(TBonusBox& box, int64_t by);
 
 // The cash register on the bonus panel: the coin column fills upward from the bottom of
 // its scale, the goal rings stand at their share of the scale.
-inline constexpr int32_t kCashScaleTop = 90;
+inline constexpr int32_t kCashScaleTop = 110;
 inline constexpr int32_t kCashScaleHeight = 270;
 inline constexpr int32_t kCashColumnX = 24;
-inline constexpr TPoint kCashRegisterSlot{56, 100};  // where the coins fly to
+inline constexpr TPoint kCashRegisterSlot{56, 120};  // where the coins fly to

@@ -27,7 +27,8 @@ constexpr int32_t kFinishedWorth = 2000;
 constexpr int32_t kComboPieceWorth = 1500;
 constexpr int32_t kPositionShare = 10;  // path units per point: the piece nearest the hatch first
 constexpr uint32_t kBotSeedSalt = 0x9E3779B9u;  // the bots draw from their own stream
-const TPoint kEmptySpot{5, 5};  // a right click here lets go of the selection
+const TPoint kEmptySpot{5, 5};
+constexpr int32_t kScreenWide = 800;  // a right click here lets go of the selection
 
 // The mouse of a bot: a move to the point, then the press.
 void Click(ILevelMouse& mouse, TPoint p, TLevelMouseButton button = TLevelMouseButton::Left)
@@ -51,6 +52,65 @@ std::optional<TPoint> PointOn(const tLevel& level, TLevelGame& game, int32_t ind
     return std::nullopt;
 }
 
+// The bonus box: the swap collecting the most, once the box has settled. A click selects
+// the first cell, a click on its neighbour swaps; a selection elsewhere is let go first.
+void PlayBox(TLevelSession& day, ILevelMouse& mouse)
+{
+    const tLevel& level = day.Level();
+    const TBonusBox& box = day.Box();
+    if (box.ResolveAt > 0)
+        return;
+    for (const TBoxCell& cell : box.Cells)
+        if (cell.Falling || cell.RemoveAt >= 0 || cell.LockedUntil > day.Now())
+            return;
+    TCellPos a, b;
+    if (!BestMove(box, a, b))
+        return;
+    auto centre = [&](TCellPos cell) {
+        const TPoint p = BoxCellPos(level, cell);
+        return TPoint{p.X + level.Box.CellWidth / 2, p.Y + level.Box.CellHeght / 2};
+    };
+    if (box.SelectedCell == a)
+        Click(mouse, centre(b));
+    else if (box.SelectedCell == b)
+        Click(mouse, centre(a));
+    else if (box.SelectedCell.Valid())
+        Click(mouse, kEmptySpot, TLevelMouseButton::Right);
+    else
+        Click(mouse, centre(a));
+}
+
+// A point of the heap picture where a click takes that heap: the middle first, then the
+// rest of the picture row by row (another picture may lie over part of it).
+std::optional<TPoint> PointOnHeap(const tLevel& level, TLevelGame& game, const TPixelSearch& search, int32_t index)
+{
+    constexpr int32_t kProbeStep = 4;
+    const TPixelHeap& heap = search.Heaps[static_cast<size_t>(index)];
+    const TPoint c{heap.Pos.X + heap.Width / 2, heap.Pos.Y + heap.Height / 2};
+    auto takes = [&](TPoint p) { return p.Y < search.PanelTop && HeapAt(level, game, search, p.X, p.Y) == index; };
+    if (takes(c))
+        return c;
+    for (int32_t y = heap.Pos.Y + kProbeStep / 2; y < heap.Pos.Y + heap.Height; y += kProbeStep)
+        for (int32_t x = heap.Pos.X + kProbeStep / 2; x < heap.Pos.X + heap.Width; x += kProbeStep)
+            if (takes({x, y}))
+                return TPoint{x, y};
+    return std::nullopt;
+}
+
+// The pixel search: the next part a slot of the panel still lacks.
+void PlayPixel(TLevelSession& day, ILevelMouse& mouse)
+{
+    const TPixelSearch& search = day.Pixel();
+    for (int32_t i = 0; i < static_cast<int32_t>(search.Heaps.size()); ++i) {
+        if (TargetFor(search, search.Heaps[static_cast<size_t>(i)]) < 0)
+            continue;
+        if (auto p = PointOnHeap(day.Level(), day.Game(), search, i)) {
+            Click(mouse, *p);
+            return;
+        }
+    }
+}
+
 class TIdleBot final : public TLevelBot {
 public:
     void Act(TLevelSession&, ILevelMouse&, int64_t) override {}
@@ -67,6 +127,16 @@ public:
         if (now < nextAt_ || !LevelAcceptsInput(level))
             return;
         nextAt_ = now + random_.Between(kRandomMin, kRandomMax);
+        if (level.IsBonusLevel() || level.IsPixelLevel()) {
+            // Anywhere over the box or the picture.
+            const TRect area = level.IsBonusLevel() ? BoxRect(level, day.Box())
+                                                    : TRect{0, 0, kScreenWide, day.Pixel().PanelTop};
+            if (area.IsEmpty())
+                return;
+            Click(mouse, {area.Left + random_.Below(static_cast<uint32_t>(area.Width())),
+                          area.Top + random_.Below(static_cast<uint32_t>(area.Height()))});
+            return;
+        }
         const int32_t n = static_cast<int32_t>(level.Belt.Fishes.size());
         if (n == 0)
             return;
@@ -89,6 +159,14 @@ public:
         TLevelGame& game = day.Game();
         if (now < nextAt_ || !LevelAcceptsInput(level))
             return;
+        if (level.IsBonusLevel() || level.IsPixelLevel()) {
+            if (level.IsBonusLevel())
+                PlayBox(day, mouse);
+            else
+                PlayPixel(day, mouse);
+            nextAt_ = now + kThinkTime;
+            return;
+        }
         Wanted(level);
         const auto& fishes = level.Belt.Fishes;
         const int32_t selected = level.Belt.SelectedIndex;
@@ -212,8 +290,11 @@ private:
 
 void TSessionMouse::Move(int32_t x, int32_t y) { day_.MouseMove(x, y); }
 
-// The level reacts to the button going down; going up again means nothing to it.
-void TSessionMouse::Press(TLevelMouseButton button, int32_t x, int32_t y) { day_.MouseDown(button, x, y); }
+void TSessionMouse::Press(TLevelMouseButton button, int32_t x, int32_t y)
+{
+    day_.MouseDown(button, x, y);
+    day_.MouseUp(button, x, y);
+}
 
 std::unique_ptr<TLevelBot> MakeLevelBot(const std::string& name, uint32_t seed)
 {

@@ -7,6 +7,7 @@
 #include "gameplay/StartLevel.h"
 #include "metagame/EpisodProgress.h"
 
+#include <algorithm>
 #include <utility>
 
 TLevelSession::TLevelSession(const TGameTables& tables, const TGameParams& params, TPlayer& player,
@@ -102,6 +103,8 @@ bool TLevelSession::Load()
     } else if (level_.IsPixelLevel()) {
         PrepareHeaps(level_, game_, pixel_);
     }
+    // The search panel has a menu button of its own.
+    game_.TheWindows().SetObjectProperty("WGame_BMenu", "Visible", level_.IsPixelLevel() ? "False" : "True");
     awaitingStart_ = level_.Play.Flow.Paused;
     lastTick_ = Now();
     return true;
@@ -219,5 +222,8 @@ TLevelResult TLevelSession::Result() const
     result.Lost = score.GarmentsLost;
     result.Combos = {score.GreatCount, score.ExelentCount, score.IncredibleCount, score.FantasticCount};
     result.Bags = score.BagsCount;
+    // The pixel day pays no money per find: its score is the outfits completed.
+    if (level_.IsPixelLevel())
+        result.Score = std::max(0, level_.Play.Flow.CompleteNeed - pixel_.Remaining);
     return result;
 }

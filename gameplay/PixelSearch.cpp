@@ -258,6 +258,8 @@ void PrepareHeaps(tLevel& level, TLevelGame& game, TPixelSearch& search)
         SetCaption(game.TheWindows(), "WGame_TFPixel_LCountValue", IntToStr(search.Remaining));
         SetVisible(game.TheWindows(), "WGame_TFPixel_LCount", true);
         SetVisible(game.TheWindows(), "WGame_TFPixel_LHint", false);
+        // The search panel takes the place of the standard one.
+        SetVisible(game.TheWindows(), "WGame_TFStandart", false);
         search.LastFindAt = game.Now();
         search.SceneChanged = true;
     });
@@ -312,7 +314,7 @@ bool LeftMouseDownInPixelGame(tLevel& level, TLevelGame& game, TPixelSearch& sea
         level.Pictures().LoadPicture(target.Picture);
         target.CheckAt = now + kCheckDelay;
         level.Effects().CreateEffect(TEffectList::Screen, "efBlickOnCombinedFishkas.xml", x, y);
-        level.Effects().CreateMoveEffect("Move", heap.Picture, heap.Pos, {target.X - heap.Width / 2, target.Y},
+        level.Effects().CreateMoveEffect("Move", heap.Picture, HeapCentre(heap), {target.X, target.Y + heap.Height / 2},
                                          kFlightMs);
         level.Sounds().AddSoundEffect("DressFound");
         search.LastFindAt = now;

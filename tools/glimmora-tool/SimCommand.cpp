@@ -1,4 +1,4 @@
-// glimmora-tool sim: plays standard levels of the shipped data headless, at a fixed 16 ms
+// glimmora-tool sim: plays the days of the shipped data headless, at a fixed 16 ms
 // step on the manual clock, each day as the game's level session with headless services,
 // and a bot that clicks pieces at their screen positions through the session's mouse.
 // One line per level, the same line for the same arguments.
@@ -248,11 +248,26 @@ void PlaceNewPlayer(TPlayer& player, int32_t episod)
     player.SpeedPlay = kMinSpeedPlay;
 }
 
-// Every few seconds of a level: its time, score, customers and belt, on standard error.
-void TraceLevel(const tLevel& level, int64_t now)
+// Every few seconds of a level: its time, score, customers and belt (the box's count, the
+// outfits still to find), on standard error.
+void TraceLevel(const TLevelSession& day, int64_t now)
 {
+    const tLevel& level = day.Level();
     std::cerr << "  t=" << (now - level.Times.LevelStart) / 1000 << "s left=" << level.Times.TimeLeft / 1000
-              << "s score=" << level.Play.Score.LevelScore << " pieces=" << level.Belt.Fishes.size() << " customers=";
+              << "s score=" << level.Play.Score.LevelScore;
+    if (level.IsBonusLevel()) {
+        std::cerr << " collected=" << day.Box().Collected << "\n";
+        return;
+    }
+    if (level.IsPixelLevel()) {
+        int32_t found = 0;
+        for (const TPixelHeap& heap : day.Pixel().Heaps)
+            found += heap.Findable && !heap.Active ? 1 : 0;
+        std::cerr << " outfits-left=" << day.Pixel().Remaining << " found=" << found
+                  << " misses=" << day.Pixel().Penalties << "\n";
+        return;
+    }
+    std::cerr << " pieces=" << level.Belt.Fishes.size() << " customers=";
     for (const TPerson& person : level.Play.Customers.Persons)
         for (const TOrder& order : person.Orders)
             std::cerr << "[" << order.TypeIndex << "x" << int(order.Remaining) << (person.Leaving ? " leaving" : "")
@@ -309,11 +324,14 @@ TSimResult RunLevelWithBot(const TSimData& sim, int32_t episod, int32_t levelInd
     while (day.Phase() == TLevelPhase::Running && clock.NowMs() < limit) {
         clock.Advance(kStep);
         const int64_t now = clock.NowMs();
+        // The penalty note of the pixel day is read and closed at once.
+        if (day.Paused() && windows.IsTopWindow("WPenalty"))
+            day.WPenalty_BOk_MouseUp();
         if (!day.Paused())
             bot->Act(day, mouse, now);
         day.Tick();
         if (trace && (now - day.Level().Times.LevelStart) % kTraceEvery < kStep)
-            TraceLevel(day.Level(), now);
+            TraceLevel(day, now);
     }
     result.Day = day.Result();
     result.Result = result.Day.Phase == TLevelPhase::Complete ? "complete"
@@ -336,13 +354,12 @@ std::string ResultLine(int episode, int level, const TOptions& o, const TSimResu
     return line.str();
 }
 
-// The episode's standard levels, in play order (their level indices).
-std::vector<int32_t> StandardLevels(const TEpisod& episod)
+// The episode's days, bonus and pixel days among them, in play order (their level indices).
+std::vector<int32_t> EpisodeDays(const TEpisod& episod)
 {
     std::vector<int32_t> levels;
     for (size_t i = 0; i < episod.Levels.size(); ++i)
-        if (episod.Levels[i].IsStandard())
-            levels.push_back(static_cast<int32_t>(i));
+        levels.push_back(static_cast<int32_t>(i));
     return levels;
 }
 
@@ -414,14 +431,14 @@ int RunSim(const TToolCommand& self, const std::vector<std::string>& args)
         return ToolFail(*failure);
 
     // A player comes to a level through the levels before it: each episode is played from
-    // its first standard level, with the same bot and seed, and the record goes on.
+    // its first day, with the same bot and seed, and the record goes on.
     const int32_t firstEpisode = o.All ? 0 : o.Episode - 1;
     const int32_t lastEpisode = o.All ? sim.Tables.Episods.Count() - 1 : o.Episode - 1;
     for (int32_t e = firstEpisode; e <= lastEpisode; ++e) {
         const TEpisod* episod = sim.Tables.Episods.Episod(e);
-        const std::vector<int32_t> levels = episod ? StandardLevels(*episod) : std::vector<int32_t>{};
+        const std::vector<int32_t> levels = episod ? EpisodeDays(*episod) : std::vector<int32_t>{};
         if (!o.All && o.Level > static_cast<int>(levels.size()))
-            return ToolFail("episode " + std::to_string(o.Episode) + " has no standard level " +
+            return ToolFail("episode " + std::to_string(o.Episode) + " has no day " +
                             std::to_string(o.Level));
         const size_t count = o.All ? levels.size() : static_cast<size_t>(o.Level);
         TPlayer player;
@@ -446,8 +463,9 @@ void AddSimCommands(std::vector<TToolCommand>& commands)
     commands.push_back({"sim",
                         "--episode E --level L [--seed S] [--bot greedy|random|idle] [--data DIR | --archive FILE] "
                         "[--params GameParams.xml] [--all] [--trace]",
-                        "plays standard level L (counted from 1, bonus and pixel days left out) of episode E headless "
-                        "at 16 ms a frame with a bot clicking pieces; prints one line per level (--all: every "
-                        "standard level of every episode; --trace: the level every 5 s on standard error)",
+                        "plays day L (counted from 1 in the order of Episods.xml, bonus and pixel days included) of "
+                        "episode E headless at 16 ms a frame with a bot clicking pieces, box cells or the search "
+                        "picture; prints one line per level (--all: every day of every episode; --trace: the level "
+                        "every 5 s on standard error)",
                         RunSim});
 }
