@@ -16,17 +16,23 @@ constexpr int32_t kScreenWidth = 800;
 constexpr int32_t kScreenHeight = 600;
 constexpr int32_t kLostGarmentHint = 0;  // its dialog points at no customer
 
+// A balloon's tail tip lies Anchor.X right of its left edge, at the point's x; a bottom
+// balloon stands above the point (its top Anchor.Y above it), a top balloon below it.
 struct TBalloon {
     const char* Picture;
     const char* Window;
-    TPoint Anchor;      // from the balloon's top left to the point it shows
+    TPoint Anchor;      // the balloon's left is point.X - Anchor.X, its top point.Y + Anchor.Y
     int32_t PieceDrop;  // further down when it shows a piece
 };
+// Over a piece a bottom balloon keeps its tail on the garment's top: lowered any further it
+// would hide the garment it talks about.
+constexpr int32_t kBottomPieceDrop = 0;
+constexpr int32_t kTopPieceDrop = 40;
 constexpr TBalloon kBalloons[] = {
-    {"PopUpHintLeftBottom.png", "WGame_RLPopUpHint_LeftBottom", {42, -86}, 110},
-    {"PopUpHintLeftTop.png", "WGame_RLPopUpHint_LeftTop", {42, 27}, 40},
-    {"PopUpHintRightBottom.png", "WGame_RLPopUpHint_RightBottom", {148, -86}, 110},
-    {"PopUpHintRightTop.png", "WGame_RLPopUpHint_RightTop", {148, 27}, 40},
+    {"PopUpHintLeftBottom.png", "WGame_RLPopUpHint_LeftBottom", {42, -86}, kBottomPieceDrop},
+    {"PopUpHintLeftTop.png", "WGame_RLPopUpHint_LeftTop", {42, 27}, kTopPieceDrop},
+    {"PopUpHintRightBottom.png", "WGame_RLPopUpHint_RightBottom", {148, -86}, kBottomPieceDrop},
+    {"PopUpHintRightTop.png", "WGame_RLPopUpHint_RightTop", {148, 27}, kTopPieceDrop},
 };
 
 // The recipe rows: where each starts for one, two or three rows, and the spacing of parts.
@@ -131,7 +137,7 @@ std::optional<THintPlacement> PlaceHintBalloon(tLevel& level, TPoint point, bool
     for (const TBalloon& balloon : kBalloons) {
         int32_t w = 0, h = 0;
         level.Pictures().PictureSize(balloon.Picture, w, h);
-        TPoint pos{point.X - balloon.Anchor.X, point.Y - balloon.Anchor.Y + (atPiece ? balloon.PieceDrop : 0)};
+        TPoint pos{point.X - balloon.Anchor.X, point.Y + balloon.Anchor.Y + (atPiece ? balloon.PieceDrop : 0)};
         if (pos.X >= 0 && pos.Y >= 0 && pos.X + w <= kScreenWidth && pos.Y + h <= kScreenHeight)
             return THintPlacement{balloon.Window, balloon.Picture, pos};
     }

@@ -218,7 +218,7 @@ TEST_F(LevelInputTest, APopUpHintNearTheRightEdgeTakesARightHandBalloon)
     auto left = PlaceHintBalloon(*level, {300, 300}, false);
     ASSERT_TRUE(left);
     EXPECT_EQ(left->Window, "WGame_RLPopUpHint_LeftBottom");
-    EXPECT_EQ(left->Pos, (TPoint{258, 386}));
+    EXPECT_EQ(left->Pos, (TPoint{258, 214}));  // above the point, its tail's tip just below it
     auto right = PlaceHintBalloon(*level, {700, 300}, false);
     ASSERT_TRUE(right);
     EXPECT_EQ(right->Window, "WGame_RLPopUpHint_RightBottom");
