@@ -112,13 +112,32 @@ TEST(LevelSimulator, EveryStandardDayOfTheFirstShopIsWonByTheGreedyBotWithCombos
                 ASSERT_EQ(f.count("bags"), 1u) << line;
                 combos += ComboCount(f["combos"]);
             }
-            EXPECT_EQ(firstShop, 6);
+            EXPECT_EQ(firstShop, 8);
             if (std::string(bot) == "greedy")
                 EXPECT_GT(combos, 0);
             else
                 EXPECT_EQ(combos, 0);
         }
     }
+}
+
+TEST(LevelSimulator, TheBonusAndPictureDaysAreCountedInTheirPlaceWonWhenGreedyAndLostWhenIdle)
+{
+    struct TDay {
+        const char* Level;
+        const char* Kind;
+    };
+    for (const TDay& day : {TDay{"4", "bonus"}, TDay{"8", "pixel"}})
+        for (const char* seed : {"1", "2"}) {
+            SCOPED_TRACE(std::string(day.Kind) + " seed " + seed);
+            auto greedy = Fields(Sim(std::string("--episode 1 --level ") + day.Level + " --seed " + seed).Out);
+            EXPECT_EQ(greedy["day"], day.Kind);
+            EXPECT_EQ(greedy["result"], "complete");
+            EXPECT_GE(std::stoi(greedy["score"]), std::stoi(greedy["goal"]));
+            auto idle = Fields(Sim(std::string("--episode 1 --level ") + day.Level + " --seed " + seed + " --bot idle").Out);
+            EXPECT_EQ(idle["result"], "failed");
+            EXPECT_EQ(idle["score"], "0");
+        }
 }
 
 TEST(LevelSimulator, BadArgumentsAreRefused)

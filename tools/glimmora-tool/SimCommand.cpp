@@ -99,9 +99,15 @@ private:
     std::filesystem::path scratch_;
 };
 
+// Picture sizes by name.
+using TPictureSizes = std::map<std::string, std::pair<int32_t, int32_t>>;
+
 struct TSimData {
     std::unique_ptr<TFlatFolder> Flat;
     std::unique_ptr<TDataSource> Data;
+    // The content sources hold no pictures, only the lines they are drawn from; their
+    // sizes let the search picture be played as rectangles.
+    TPictureSizes ManifestSizes;
     TGameTables Tables;
     TGameParams Params;
 };
@@ -140,6 +146,33 @@ TGameParams ReadParams(const std::filesystem::path& path, TGameLog& log)
     return LoadGameParams(path, log);
 }
 
+// "OUTPUT WIDTH HEIGHT SOURCE ..." lines of the picture manifests beside the data folder.
+TPictureSizes ReadManifestSizes(const std::filesystem::path& pictures)
+{
+    namespace fs = std::filesystem;
+    TPictureSizes sizes;
+    std::vector<fs::path> files{pictures / "manifest.txt"};
+    std::error_code ignored;
+    if (fs::is_directory(pictures / "manifest.d", ignored))
+        for (const auto& entry : fs::directory_iterator(pictures / "manifest.d", ignored))
+            files.push_back(entry.path());
+    for (const fs::path& file : files) {
+        auto bytes = ReadFileBytes(file);
+        if (!bytes)
+            continue;
+        std::istringstream lines(std::string(bytes->begin(), bytes->end()));
+        std::string line;
+        while (std::getline(lines, line)) {
+            std::istringstream words(line);
+            std::string name;
+            int32_t w = 0, h = 0;
+            if (words >> name >> w >> h && name[0] != '#' && w > 0 && h > 0)
+                sizes[name] = {w, h};
+        }
+    }
+    return sizes;
+}
+
 std::optional<std::string> LoadTables(const TOptions& o, TSimData& sim, TGameLog& log)
 {
     try {
@@ -152,6 +185,8 @@ std::optional<std::string> LoadTables(const TOptions& o, TSimData& sim, TGameLog
     } catch (const std::exception& e) {
         return "cannot open " + (o.Archive.empty() ? o.DataFolder : o.Archive) + ": " + e.what();
     }
+    if (!o.DataFolder.empty())
+        sim.ManifestSizes = ReadManifestSizes(std::filesystem::path(o.DataFolder).parent_path() / "pictures");
     sim.Tables.LoadGameTables(*sim.Data, false, log);
     if (sim.Tables.Episods.Count() == 0)
         return std::string("no episodes in Episods.xml");
@@ -165,12 +200,20 @@ std::optional<std::string> LoadTables(const TOptions& o, TSimData& sim, TGameLog
 // size, so that it can still be hit.
 class TSimPictures final : public ILevelPictures {
 public:
-    TSimPictures(TSurfEngine& surfaces, const TDataSource& data) : inner_(surfaces, data) {}
+    TSimPictures(TSurfEngine& surfaces, const TDataSource& data, const TPictureSizes& manifest)
+        : inner_(surfaces, data), manifest_(manifest)
+    {
+    }
     bool HasPicture(std::string_view name) const override { return inner_.HasPicture(name); }
     bool PictureSize(std::string_view name, int32_t& width, int32_t& height) const override
     {
         if (inner_.PictureSize(name, width, height))
             return true;
+        if (auto it = manifest_.find(std::string(name)); it != manifest_.end()) {
+            width = it->second.first;
+            height = it->second.second;
+            return true;
+        }
         for (std::string_view piece : {"FishkaTypes", "MoneyBonus", "plus1", "reverce", "pause", "transform"})
             if (name.substr(0, piece.size()) == piece) {
                 width = kDefaultPieceWidth;
@@ -185,6 +228,7 @@ public:
 
 private:
     TSurfLevelPictures inner_;
+    const TPictureSizes& manifest_;
 };
 
 // The piece pictures under their level names, as the type's files (the colours do not
@@ -234,6 +278,7 @@ struct TSimResult {
     std::string Result;  // "complete", "failed", "unfinished", "missing", "broken"
     TLevelResult Day;
     std::string File;
+    std::string Kind = "standard";  // "bonus", "pixel"
 };
 
 // A new profile at the start of the episode: the episode's first outfits, no upgrades,
@@ -284,6 +329,8 @@ TSimResult RunLevelWithBot(const TSimData& sim, int32_t episod, int32_t levelInd
     TSimResult result;
     const TLevelInEpisod* entry = sim.Tables.Episods.Level(episod, levelIndex);
     result.File = entry ? entry->Name : std::string();
+    if (entry)
+        result.Kind = entry->Bonus ? "bonus" : entry->IsPixel() ? "pixel" : "standard";
     if (!entry || !sim.Data->Exists(entry->Name)) {
         result.Result = "missing";
         return result;
@@ -294,7 +341,7 @@ TSimResult RunLevelWithBot(const TSimData& sim, int32_t episod, int32_t levelInd
     TRandom cosmetic(kCosmeticSeed);
     TSurfEngine surfaces(TDisplayFormat::Bgr32());
     surfaces.SetGameLog(&log);
-    TSimPictures pictures(surfaces, *sim.Data);
+    TSimPictures pictures(surfaces, *sim.Data, sim.ManifestSizes);
     TSimPictureMaker maker(surfaces, *sim.Data);
     TSimHost host(surfaces);
     TMemoryLevelWindows windows;
@@ -343,7 +390,7 @@ TSimResult RunLevelWithBot(const TSimData& sim, int32_t episod, int32_t levelInd
 std::string ResultLine(int episode, int level, const TOptions& o, const TSimResult& r)
 {
     std::ostringstream line;
-    line << "episode=" << episode << " level=" << level << " seed=" << o.Seed << " bot=" << o.Bot;
+    line << "episode=" << episode << " level=" << level << " day=" << r.Kind << " seed=" << o.Seed << " bot=" << o.Bot;
     if (r.Result == "missing" || r.Result == "broken")
         line << " result=" << r.Result << " file=" << (r.File.empty() ? "-" : r.File);
     else
