@@ -6,6 +6,7 @@
 #include "effects/QelScreenEffects.h"
 #include "foundation/Clock.h"
 #include "foundation/QelBaseClasses.h"
+#include "foundation/QelLog.h"
 #include "foundation/Text.h"
 #include "graphics/Display.h"
 #include "graphics/SurfEngine.h"
@@ -65,7 +66,7 @@ void TQelGameEngine::AppIdle()
         sounds_->SetFrameTime(now);
     if (!displayReady_)
         return;
-    try {
+    LogAndCarryOn(gameLog_.get(), "Error AppIdle", [&] {
         TickTaimer(now);
         MakeRedrawRectsFromGrid();
         DrawMemorySurface();
@@ -79,14 +80,12 @@ void TQelGameEngine::AppIdle()
             Stats.FrameCounter = 0;
             Stats.LastSample = now;
         }
-    } catch (...) {
-        WriteLog("Error AppIdle");
-    }
+    });
 }
 
 void TQelGameEngine::TickTaimer(int64_t now)
 {
-    try {
+    LogAndCarryOn(gameLog_.get(), "Error TickTaimer", [&] {
         ApplyScreenRequest();
         if (interface_)
             interface_->Tick(now);
@@ -105,9 +104,7 @@ void TQelGameEngine::TickTaimer(int64_t now)
         if (IScreen* screen = screens_.Find(Shell.ScreenMode))
             screen->Tick(now);
         MarkInterfaceChanges();
-    } catch (...) {
-        WriteLog("Error TickTaimer");
-    }
+    });
 }
 
 void TQelGameEngine::Request(TScreenMode mode)
@@ -162,7 +159,7 @@ void TQelGameEngine::MakeRedrawRectsFromGrid()
 
 void TQelGameEngine::DrawMemorySurface()
 {
-    try {
+    LogAndCarryOn(gameLog_.get(), "Error DrawMemorySurface", [&] {
         if (Shell.FrameTime < Shell.FullRedrawUntil)
             MarkWholeScreen();
         MarkCursorAreas();
@@ -186,9 +183,7 @@ void TQelGameEngine::DrawMemorySurface()
         DrawOverlays();
         DrawCursor();
         ++Stats.FrameCounter;
-    } catch (...) {
-        WriteLog("Error DrawMemorySurface");
-    }
+    });
 }
 
 void TQelGameEngine::MarkCursorAreas()
@@ -244,6 +239,7 @@ void TQelGameEngine::PresentFrame(const char* failure)
     try {
         surfEngine_->BlitRects(*display_, kFrame, redrawGrid_.RedrawRects());
     } catch (...) {
+        // The caller's text says which window mode the present failed in.
         throw TQelException(failure);
     }
 }
@@ -252,7 +248,7 @@ void TQelGameEngine::FormPaint()
 {
     if (!displayReady_)
         return;
-    try {
+    LogAndCarryOn(gameLog_.get(), "Exception error in TQelGameEngine.FormPaint", [&] {
         MarkWholeScreen();
         MakeRedrawRectsFromGrid();
         DrawMemorySurface();
@@ -260,9 +256,7 @@ void TQelGameEngine::FormPaint()
         PrevMouseX = Shell.MouseX;
         PrevMouseY = Shell.MouseY;
         redrawGrid_.ClearFrameLists();
-    } catch (...) {
-        WriteLog("Exception error in TQelGameEngine.FormPaint");
-    }
+    });
 }
 
 void TQelGameEngine::CopyMemorySurfaceToScreen(const TRect& rect)

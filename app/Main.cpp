@@ -53,6 +53,7 @@ public:
         try {
             handler();
         } catch (const std::exception& e) {
+            // A failing handler is the player's to see; the game stays where it was.
             engine_.ShowApplicationError(e.what());
         }
     }
@@ -213,6 +214,7 @@ int RunGlimmora(int argc, char** argv)
     try {
         return Run(dev, std::move(script));
     } catch (const std::exception& e) {
+        // Nothing is left to carry on with: say why and end with a failure status.
         std::cerr << "glimmora: " << e.what() << "\n";
         return kExitFailure;
     }

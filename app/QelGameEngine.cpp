@@ -266,6 +266,7 @@ void TQelGameEngine::OpenGameData()
             folder->CheckEntries();
             data_ = std::make_unique<TDataSource>(std::move(folder));
         } catch (const std::exception& e) {
+            // Names the archive for the start-up's error box.
             throw TQelException("The game data " + archive.string() + " cannot be read: " + e.what());
         }
     } else {
@@ -296,11 +297,8 @@ void TQelGameEngine::LoadFontsAndInterface()
     fontHost_ = std::make_unique<TSurfFontHost>(*surfEngine_, *fonts_, "MemorySurface");
     fonts_->Host = fontHost_.get();
     for (const char* name : kFontFiles) {
-        try {
-            fonts_->LoadFontFromData(*data_, name);
-        } catch (const std::exception& e) {
-            WriteLog(std::string("Error LoadFont ") + name + ": " + e.what());
-        }
+        LogAndCarryOn(gameLog_.get(), std::string("Error LoadFont ") + name,
+                      [&] { fonts_->LoadFontFromData(*data_, name); });
     }
     WriteLog("Qel Font Loaded Ok...");
 
@@ -316,14 +314,12 @@ void TQelGameEngine::LoadFontsAndInterface()
         trace_->Event(shown ? "show" : "hide", form);
     };
     methods_.OnCall = [this](const std::string& name) { trace_->Event("exec", name); };
-    try {
+    LogAndCarryOn(gameLog_.get(), std::string("Error LoadInterface ") + kInterfaceFile, [&] {
         interface_->LoadFromSource(*data_, kInterfaceFile);
         interface_->UpdateScreenSize();
         WriteLog(interface_->GetInfo());
         WriteLog("Qel Interface Loaded Ok...");
-    } catch (const std::exception& e) {
-        WriteLog(std::string("Error LoadInterface ") + kInterfaceFile + ": " + e.what());
-    }
+    });
 }
 
 void TQelGameEngine::CreateEffects()
@@ -373,7 +369,7 @@ bool TQelGameEngine::SetUpDisplay()
         try {
             ok = display_->SetMode(Options.IsFullScreen(), bits, &error);
         } catch (const std::exception& e) {
-            error = e.what();
+            error = e.what();  // reported with the modes that fail without throwing
         }
         if (ok) {
             displayReady_ = true;

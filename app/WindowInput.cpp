@@ -237,7 +237,7 @@ void TQelGameEngine::SaveScreenshot()
 
 void TQelGameEngine::ChangewindowMode()
 {
-    try {
+    LogAndCarryOn(gameLog_.get(), "Exception Error in TQelGameEngine.ChangewindowMode", [&] {
         window_->ShowSystemCursor(true);
         systemCursorShown_.reset();
         // The running level pauses here, once levels exist.
@@ -249,18 +249,14 @@ void TQelGameEngine::ChangewindowMode()
         // The pictures survive the switch (they live in memory, not on the display): only
         // a change of depth loads them again.
         FormPaint();
-    } catch (...) {
-        WriteLog("Exception Error in TQelGameEngine.ChangewindowMode.");
-    }
+    });
 }
 
 void TQelGameEngine::ChangeDepth()
 {
-    try {
+    LogAndCarryOn(gameLog_.get(), "Exception Error in TQelGameEngine.ChangeDepth", [&] {
         if (!SetUpDisplay())
             return;
         FormPaint();
-    } catch (...) {
-        WriteLog("Exception Error in TQelGameEngine.ChangeDepth.");
-    }
+    });
 }

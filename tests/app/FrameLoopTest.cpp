@@ -234,8 +234,8 @@ TEST_F(FrameLoop, ErrorsInAScreenAreLoggedAndTheNextFrameRuns)
     Frame();
     Frame();
     const std::string log = rig.UserFile("Glimmora.log");
-    EXPECT_NE(log.find("} Error TickTaimer\r\n"), std::string::npos);
-    EXPECT_NE(log.find("} Error DrawMemorySurface\r\n"), std::string::npos);
+    EXPECT_NE(log.find("} Error TickTaimer: broken tick\r\n"), std::string::npos);
+    EXPECT_NE(log.find("} Error DrawMemorySurface: broken draw\r\n"), std::string::npos);
     EXPECT_EQ(rig.Display.Memory.Presents, 2);
 }
 
