@@ -149,6 +149,9 @@ public:
     TScreenTable& Screens() { return screens_; }
     // The standard level screen; null when the start-up did not get as far as the screens.
     TStandardLevelScreen* LevelScreen() const;
+    // Every screen, for tests that drive one directly; null before the start-up made them.
+    TScreenSet* AllScreens() const { return screenSet_.get(); }
+    TPlayersFile* Players() const { return playersFile_.get(); }
     // The interface engine, with the windows of "Glimmora.li"; null before the start-up's
     // interface step.
     TQelInterfaceEngine* Interface() const { return interface_.get(); }

@@ -4,6 +4,7 @@
 
 #include "effects/QelFXObjects.h"
 #include "foundation/DataSource.h"
+#include "foundation/QelLog.h"
 #include "foundation/Files.h"
 #include "foundation/QelParser.h"
 #include "foundation/Text.h"
@@ -500,4 +501,19 @@ bool LoadLevel(tLevel& level, const std::string& fileName, const std::string& fo
     }
     return LoadLevelText(level, std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()),
                          withHeaps, sceneOnly, quiet);
+}
+
+std::string LevelScenePicture(const TDataSource& data, const std::string& fileName)
+{
+    const std::optional<std::vector<uint8_t>> bytes = data.Read(fileName);
+    if (!bytes)
+        return {};
+    // A damaged file only means no scene to show before its day; the day reports it.
+    return LogAndCarryOn(nullptr, "", std::string(), [&] {
+        TQelParser document;
+        document.LoadFromText(std::string_view(reinterpret_cast<const char*>(bytes->data()), bytes->size()));
+        const TQelXMLTag* root = document.ChildCount() > 0 ? document.GetChild(0) : nullptr;
+        const TQelXMLTag* scene = root ? root->FindChildByName("BackGround") : nullptr;
+        return scene ? scene->AttributeValue("BackPicture") : std::string();
+    });
 }

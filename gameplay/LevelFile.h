@@ -42,3 +42,7 @@ bool LoadLevel(tLevel& level, const std::string& fileName, const std::string& fo
 // The same for a level file already in memory (no loading screen).
 bool LoadLevelText(tLevel& level, std::string_view text, bool withHeaps, bool sceneOnly,
                    const TLevelLoadContext& context);
+
+// The scene picture a level file names, read without loading the level (the map and the
+// catalogue show the coming day's scene); empty when the file or the name is missing.
+std::string LevelScenePicture(const TDataSource& data, const std::string& fileName);

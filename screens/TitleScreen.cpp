@@ -6,6 +6,11 @@
 #include "foundation/Text.h"
 #include "graphics/SurfEngine.h"
 #include "interface/QelInterfaceEngine.h"
+#include "metagame/Episods.h"
+#include "metagame/Player.h"
+#include "metagame/PlayersFile.h"
+#include "metagame/WidgetAccess.h"
+#include "screens/Journey.h"
 
 #include <cctype>
 
@@ -28,7 +33,7 @@ constexpr std::array<THoverRow, 4> kHoverTable{{
     {"WTitle_BPlay", "efOnStartGame", "efOnStartGameDead"},
 }};
 
-constexpr std::array<TScreenMethod<TTitleScreen>, 8> kMethods{{
+constexpr std::array<TScreenMethod<TTitleScreen>, 11> kMethods{{
     {"WTitle_BPlay_MouseUp", &TTitleScreen::WTitle_BPlay_MouseUp},
     {"WTitle_BInstructions_MouseUp", &TTitleScreen::WTitle_BInstructions_MouseUp},
     {"WTitle_BEdit_MouseUp", &TTitleScreen::WTitle_BEdit_MouseUp},
@@ -37,6 +42,9 @@ constexpr std::array<TScreenMethod<TTitleScreen>, 8> kMethods{{
     {"WTitle_BOptions_MouseUp", &TTitleScreen::WTitle_BOptions_MouseUp},
     {"WQuit_BOk_MouseUp", &TTitleScreen::WQuit_BOk_MouseUp},
     {"WQuit_BQuit_MouseUp", &TTitleScreen::WQuit_BQuit_MouseUp},
+    {"WContinue_BCancel_MouseUp", &TTitleScreen::WContinue_BCancel_MouseUp},
+    {"WContinue_BNewGame_MouseUp", &TTitleScreen::WContinue_BNewGame_MouseUp},
+    {"WContinue_BPlaySaved_MouseUp", &TTitleScreen::WContinue_BPlaySaved_MouseUp},
 }};
 
 // The effect file of a stem in the interface's language: English has the plain name.
@@ -76,10 +84,12 @@ void RemoveTitleHover(TScreenContext& c)
             c.Effects.DeleteAllScreenEffectByName(c.Effects.Main, EffectFile(c.Shell.Language, stem));
 }
 
-TTitleScreen::TTitleScreen(TScreenContext& context, TOptionsWindow& options, TProfileWindows& profiles)
+TTitleScreen::TTitleScreen(TScreenContext& context, TOptionsWindow& options, TProfileWindows& profiles,
+                           TPlayersFile& players)
     : c_(context),
       options_(options),
       profiles_(profiles),
+      players_(players),
       methods_(context.Methods, *this, std::span<const TScreenMethod<TTitleScreen>>(kMethods))
 {
 }
@@ -133,9 +143,20 @@ void TTitleScreen::WTitle_BPlay_MouseUp()
         for (const char* stem : {row.Hover, row.FadeOut})
             for (const char* language : {"ENU", "TB"})
                 c_.Effects.DeleteAllScreenEffectByName(c_.Effects.Main, EffectFile(language, stem));
-    // Until the continue window and the map are there, Play goes on with the player's
-    // saved day, as the continue window's play button does.
-    c_.Methods.Call("WContinue_BPlaySaved_MouseUp", c_.Interface);
+    LogAndCarryOn(c_.Log, "Error WTitle_BPlay_MouseUp", [&] {
+        profiles_.LoadPlayer();
+        const TPlayer& player = c_.Player;
+        if (player.CurrentEpisod == 0 && player.CurrentLevel == 0) {
+            WContinue_BNewGame_MouseUp();
+            return;
+        }
+        TEngineWidgetAccess widgets(c_.Interface);
+        SetCaption(widgets, "WContinue_LShopName",
+                   GetCaption(widgets, "WResource_LShopName" + IntToStr(player.CurrentEpisod + 1)));
+        SetCaption(widgets, "WContinue_LLevelCount", GetLevelLabel(widgets, player.CurrentLevel, true));
+        SetCaption(widgets, "WContinue_LScoreCount", GetCaption(widgets, "WResource_LCurrency") + IntToStr(player.CurrentScore));
+        c_.Interface.ShowModal("WContinue");
+    });
 }
 void TTitleScreen::WTitle_BInstructions_MouseUp() { NotAvailableYet("WTitle_BInstructions_MouseUp"); }
 void TTitleScreen::WTitle_BEdit_MouseUp() { NotAvailableYet("WTitle_BEdit_MouseUp"); }
@@ -143,4 +164,40 @@ void TTitleScreen::WTitle_BQuit_MouseUp() { c_.Commands.Quit(); }
 void TTitleScreen::WTitle_BPlayLevel_MouseUp() {}
 void TTitleScreen::WTitle_BOptions_MouseUp() { options_.Open(); }
 void TTitleScreen::WQuit_BOk_MouseUp() { c_.Commands.Quit(); }
-void TTitleScreen::WQuit_BQuit_MouseUp() { NotAvailableYet("WQuit_BQuit_MouseUp"); }
+void TTitleScreen::WQuit_BQuit_MouseUp()
+{
+    LogAndCarryOn(c_.Log, "Error WQuit_BQuit_MouseUp", [&] {
+        if (journey_)
+            journey_->OpenMap(true, false);
+    });
+}
+
+void TTitleScreen::WContinue_BCancel_MouseUp()
+{
+    c_.Interface.HideModal("WContinue");
+    c_.Switch.Request(TScreenMode::smTitle);
+}
+
+void TTitleScreen::WContinue_BNewGame_MouseUp()
+{
+    TPlayer& player = c_.Player;
+    ResetPlayerState(player, false);
+    player.CurrentEpisod = 0;
+    player.CurrentLevel = 0;
+    if (players_.SavePlayerState(player, TSaveMode::Full) == TProfileResult::Done)
+        c_.Trace.Event("save", TPlayersFile::kFileName);
+    if (journey_) {
+        journey_->NewGame();
+        journey_->OpenMap(true, true);
+    }
+}
+
+void TTitleScreen::WContinue_BPlaySaved_MouseUp()
+{
+    if (!journey_)
+        return;
+    if (c_.Player.CurrentLevel > 0)
+        journey_->StartDay(c_.Player.CurrentEpisod, c_.Player.CurrentLevel);
+    else
+        journey_->OpenMap(true, true);
+}

@@ -11,6 +11,9 @@
 #include <array>
 #include <cstdint>
 
+class IJourney;
+class TPlayersFile;
+
 // Shows the title: the interface is reset to "WTitle" over "Title.jpg", the title's air
 // effect runs, and smTitle follows.
 void GoInTitle(TScreenContext& context);
@@ -20,7 +23,10 @@ void RemoveTitleHover(TScreenContext& context);
 
 class TTitleScreen final : public IScreen {
 public:
-    TTitleScreen(TScreenContext& context, TOptionsWindow& options, TProfileWindows& profiles);
+    TTitleScreen(TScreenContext& context, TOptionsWindow& options, TProfileWindows& profiles, TPlayersFile& players);
+
+    // Where Play leads: the map or the saved day.
+    void SetJourney(IJourney* journey) { journey_ = journey; }
 
     void Tick(int64_t now) override;
 
@@ -32,6 +38,9 @@ public:
     void WTitle_BOptions_MouseUp();
     void WQuit_BOk_MouseUp();
     void WQuit_BQuit_MouseUp();
+    void WContinue_BCancel_MouseUp();
+    void WContinue_BNewGame_MouseUp();
+    void WContinue_BPlaySaved_MouseUp();
 
 private:
     void TickHover();
@@ -40,5 +49,7 @@ private:
     TScreenContext& c_;
     TOptionsWindow& options_;
     TProfileWindows& profiles_;
+    TPlayersFile& players_;
+    IJourney* journey_ = nullptr;
     TScreenMethods methods_;
 };

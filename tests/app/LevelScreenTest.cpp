@@ -4,6 +4,7 @@
 // day for the title; and the program's own developer runs, whose result matches the
 // simulator's for the same day and seed.
 #include "AppDoubles.h"
+#include "GameRig.h"
 #include "app/GameWidgets.h"
 #include "app/InputScript.h"
 #include "app/LevelBotPlayer.h"
@@ -26,113 +27,16 @@ namespace fs = std::filesystem;
 
 namespace {
 
-constexpr int64_t kStep = 16;
 // The first day of the first shop lasts two minutes: no run needs more frames than this.
 constexpr int kDayFrames = 9000;
 
-// The program folder of the built game: its archive, parameters and shipped options.
-fs::path ProgramFolder() { return fs::path(GLIMMORA_PROGRAM).parent_path(); }
-
-class TLines final : public IScreenTrace {
-public:
-    void Event(std::string_view kind, std::string_view detail) override
-    {
-        Lines.push_back(std::string(kind) + " " + std::string(detail));
-    }
-    bool Has(const std::string& line) const { return std::find(Lines.begin(), Lines.end(), line) != Lines.end(); }
-    // The detail of the first line of that kind, or empty.
-    std::string First(const std::string& kind) const
-    {
-        for (const std::string& line : Lines)
-            if (line.starts_with(kind + " "))
-                return line.substr(kind.size() + 1);
-        return {};
-    }
-    std::vector<std::string> Lines;
-};
-
 // The game on the rig, started straight into the first day of the first shop; a bot
 // plays when one is named.
-class TDayRig {
-    // The platform's doubles outlive the window that uses them.
-    TShellRig rig;
-
+class TDayRig : public TGameRig {
 public:
-    explicit TDayRig(const std::string& bot = {}, uint32_t seed = 1)
-    {
-        TQelGameEngine::TSetup setup;
-        setup.ProgramFolder = ProgramFolder();
-        setup.UserFolder = rig.UserFolder();
-        setup.Seed = seed;
-        setup.Trace = &Trace;
-        setup.StartDay = std::pair{0, 0};
-        setup.BotPlays = !bot.empty();
-        Engine = std::make_unique<TQelGameEngine>(rig.Services, setup);
-        widgets_ = std::make_unique<TGameWidgets>(*Engine);
-        Engine->FormActivate();
-        if (!bot.empty())
-            player_ = std::make_unique<TLevelBotPlayer>(*Engine, *widgets_, MakeLevelBot(bot, seed),
-                                                        [this](const TInputEvent& event) { Engine->HandleInput(event); });
-    }
-
-    void Frame()
-    {
-        if (player_)
-            player_->Frame();
-        Engine->AppIdle();
-        rig.Clock.Advance(kStep);
-    }
-    void Frames(int count)
-    {
-        for (int i = 0; i < count; ++i)
-            Frame();
-    }
-    // Frames until the condition holds; false when it never did.
-    bool RunUntil(const std::function<bool()>& done, int most = kDayFrames)
-    {
-        for (int i = 0; i < most && !done(); ++i)
-            Frame();
-        return done();
-    }
-
-    void Click(const std::string& widget)
-    {
-        std::optional<TPoint> at = widgets_->VisibleWidgetCentre(widget);
-        ASSERT_TRUE(at.has_value()) << widget << " is not visible";
-        for (TInputKind kind : {TInputKind::MouseMove, TInputKind::MouseDown, TInputKind::MouseUp}) {
-            TInputEvent event;
-            event.Kind = kind;
-            event.X = at->X;
-            event.Y = at->Y;
-            Engine->HandleInput(event);
-        }
-    }
-    void Key(int32_t key)
-    {
-        TInputEvent event;
-        event.Kind = TInputKind::KeyDown;
-        event.Key = key;
-        Engine->HandleInput(event);
-    }
-
-    std::string TopWindow() const
-    {
-        const TQelForm* top = Engine->Interface()->TopModal();
-        return top ? top->Name() : std::string();
-    }
-    std::string Value(const std::string& widget, const std::string& property = "Caption") const
-    {
-        return VariantToString(Engine->Interface()->GetObjectValue(widget, property));
-    }
-    TScreenMode Mode() const { return Engine->Shell.ScreenMode; }
+    explicit TDayRig(const std::string& bot = {}, uint32_t seed = 1) : TGameRig(std::pair{0, 0}, bot, seed) {}
+    bool RunUntil(const std::function<bool()>& done, int most = kDayFrames) { return TGameRig::RunUntil(done, most); }
     TLevelSession* Day() const { return Engine->LevelScreen()->Session(); }
-
-    TLines Trace;
-    std::unique_ptr<TQelGameEngine> Engine;
-
-private:
-    std::unique_ptr<TGameWidgets> widgets_;
-    std::unique_ptr<TLevelBotPlayer> player_;
 };
 
 TEST(LevelScreen, ADayStartsUnderTheWindowBeforeItWithItsDayAndGoal)
@@ -166,7 +70,7 @@ TEST(LevelScreen, TheGreedyBotWinsTheDayAndTheInvoiceCountsItsTakings)
     EXPECT_GT(day.Score, day.Goal);
     EXPECT_EQ(rig.Trace.First("result"), "complete " + std::to_string(day.Score) + " " + std::to_string(day.Goal));
     // The counting lines end on the day's takings; the till shows the money of the game.
-    rig.Frames(8000 / kStep);
+    rig.Frames(8000 / kRigStep);
     const std::string money = "$" + std::to_string(rig.Engine->Player.CurrentScore);
     EXPECT_EQ(rig.Value("WLevelComplete_LTotalScoreCount"), "$" + std::to_string(day.Score));
     EXPECT_EQ(rig.Value("WLevelComplete_LLevelScoreCount"), money);
@@ -237,7 +141,7 @@ TEST_P(LevelScreenPause, TheMenuHoldsTheClockAndTheBeltAndResumingLosesNoTime)
     EXPECT_EQ(rig.Mode(), TScreenMode::smLevel);
     EXPECT_EQ(rig.TopWindow(), "WGame");
     // The step before the pause and the one after it, and nothing of the pause itself.
-    EXPECT_EQ(level.Times.TimeLeft, timeLeft - 2 * kStep);
+    EXPECT_EQ(level.Times.TimeLeft, timeLeft - 2 * kRigStep);
 }
 
 INSTANTIATE_TEST_SUITE_P(
