@@ -2,6 +2,7 @@
 // share; each is linked into the screen table under the modes it serves.
 #pragma once
 
+#include "screens/DialogScreen.h"
 #include "screens/HighScoreWindows.h"
 #include "screens/LoadingScreen.h"
 #include "screens/OptionsWindow.h"
@@ -15,6 +16,7 @@ public:
     TScreenSet(const TScreenContext& context, TPlayersFile& players, TScreenTable& table)
         : Context(context),
           Options(Context),
+          Dialog(Context),
           Profiles(Context, players),
           Loading(Context, Profiles),
           Title(Context, Options, Profiles),
@@ -26,10 +28,14 @@ public:
         table.Set({TScreenMode::smLevel, TScreenMode::smLevelComplete, TScreenMode::smLevelFailed,
                    TScreenMode::smHintBeforeLevel, TScreenMode::smGameMenu},
                   &Level);
+        table.Set({TScreenMode::smDialog, TScreenMode::smDialogEnded}, &Dialog);
+        Level.SetDialogs(&Dialog);
     }
 
     TScreenContext Context;
     TOptionsWindow Options;
+    // Dialogs play over whichever screen starts them; the screens after it may keep it.
+    TDialogScreen Dialog;
     TProfileWindows Profiles;
     TLoadingScreen Loading;
     TTitleScreen Title;

@@ -22,6 +22,7 @@
 #include "metagame/Episods.h"
 #include "metagame/Player.h"
 #include "metagame/PlayersFile.h"
+#include "screens/DialogScreen.h"
 #include "screens/TitleScreen.h"
 
 #include <array>
@@ -109,6 +110,7 @@ TStandardLevelScreen::TStandardLevelScreen(TScreenContext& context, TPlayersFile
       effects_(context.Effects, context.Effects.Second),
       pictureMaker_(context.Surfaces, context.Data, &context.Fonts),
       painter_(context.Surfaces, context.Grid, context.Data, context.Log),
+      dialogLevel_(context, [this] { return session_.get(); }),
       methods_(context.Methods, *this, std::span<const TScreenMethod<TStandardLevelScreen>>(kMethods))
 {
 }
@@ -263,6 +265,9 @@ void TStandardLevelScreen::Tick(int64_t)
         break;
     case TScreenMode::smLevelComplete:
         session_->Tick(TLevelMode::Halted);
+        break;
+    case TScreenMode::smDialog:
+        session_->Tick(TLevelMode::Dialog);
         break;
     default:
         // Windows over the day: it stands still until they close.
@@ -494,16 +499,41 @@ void TStandardLevelScreen::SavePlayer()
         c_.Trace.Event("save", kPlayersFileName);
 }
 
-bool TStandardLevelScreen::StartDialog(const std::string&, int64_t)
+bool TStandardLevelScreen::StartDialog(const std::string& script, int64_t)
 {
-    // The dialog player comes with its own screen; until then a day goes on as if the
-    // dialog had ended.
-    return false;
+    return StartDialogOverDay(script, {}, {});
 }
 
-bool TStandardLevelScreen::StartHint(const std::string&, const THintPlacement&, int32_t, int32_t, int64_t)
+bool TStandardLevelScreen::StartHint(const std::string& script, const THintPlacement& placement, int32_t, int32_t,
+                                     int64_t)
 {
-    return false;
+    return StartDialogOverDay(script, placement.Window, placement.Pos);
+}
+
+bool TStandardLevelScreen::StartDialogOverDay(const std::string& script, const std::string& hintWindow, TPoint hintPos)
+{
+    // A bot plays by the simulator's rules, which have no dialogs.
+    if (!dialogs_ || !session_ || botPlays_)
+        return false;
+    TDialogStart start;
+    start.Script = script;
+    start.Context = kDialogInLevel;
+    start.ReturnMode = TScreenMode::smLevel;
+    start.Under = this;
+    start.Level = &dialogLevel_;
+    start.DrawUnder = [this] { dialogLevel_.DrawThings(); };
+    start.HintWindow = hintWindow;
+    start.HintPos = hintPos;
+    // A hint is seen once per player, also when the day is left before its end: only
+    // that part of the record is written now, the day's money waits for the day's end.
+    if (!hintWindow.empty() && players_.SavePlayerState(c_.Player, TSaveMode::Hints) == TProfileResult::Done)
+        c_.Trace.Event("save", kPlayersFileName);
+    start.Ended = [this] {
+        if (!session_)
+            return;
+        DialogEnded(session_->Level(), session_->Game(), c_.Clock.NowMs());
+    };
+    return dialogs_->Start(start);
 }
 
 void TStandardLevelScreen::ShowUnlockWindow(int32_t) {}

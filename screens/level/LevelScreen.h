@@ -17,6 +17,7 @@
 #include "screens/Screen.h"
 #include "screens/ScreenContext.h"
 #include "screens/ScreenMethods.h"
+#include "screens/level/DayUnderDialog.h"
 
 #include <cstdint>
 #include <memory>
@@ -25,6 +26,7 @@
 #include <string>
 #include <vector>
 
+class TDialogScreen;
 class TPlayersFile;
 
 // The screen mode that shows the level in that state.
@@ -50,6 +52,10 @@ public:
     void SeedEachDay(uint32_t seed) { daySeed_ = seed; }
     // A bot plays the days: it reads no pop-up hints and plays by the simulator's rules.
     void SetBotPlays(bool plays) { botPlays_ = plays; }
+    // The screen that plays the day's introductions and pop-up hints over it.
+    void SetDialogs(TDialogScreen* dialogs) { dialogs_ = dialogs; }
+    // A new game begins: the next day plays its story dialogs as a won day's successor does.
+    void NewGame() { flags_.WonOrNewGame = true; }
     // The window lost the focus: a played day pauses under the game menu.
     void Deactivated();
 
@@ -91,6 +97,7 @@ private:
     bool StartDialog(const std::string& script, int64_t now) override;
     bool StartHint(const std::string& script, const THintPlacement& placement, int32_t pieceIndex,
                    int32_t customerIndex, int64_t now) override;
+    bool StartDialogOverDay(const std::string& script, const std::string& hintWindow, TPoint hintPos);
     void ShowUnlockWindow(int32_t slot) override;
     void StopMusic() override;
     void DeleteScreenEffect(const std::string& name) override;
@@ -146,5 +153,7 @@ private:
     bool resultTraced_ = false;
     std::optional<uint32_t> daySeed_;
     bool botPlays_ = false;
+    TDialogScreen* dialogs_ = nullptr;
+    TDayUnderDialog dialogLevel_;
     TScreenMethods methods_;
 };

@@ -1,0 +1,322 @@
+// Dialogs over the first day on the shipped game data (the day's story and tutorial added
+// to its level file, as a day with a dialog list carries them): the story plays in smDialog and
+// hands the day back through smDialogEnded, the skip button continues at the EndForSkip
+// line, a press while a text is typed completes it, the tutorial's pause lets only a click
+// on its piece through (and that click picks the piece up), and with hints on a garment
+// nearing the hatch opens its balloon once, remembered in the profile.
+#include "AppDoubles.h"
+#include "app/GameWidgets.h"
+#include "foundation/DataScramble.h"
+#include "foundation/DataSource.h"
+#include "foundation/FileFolder.h"
+#include "foundation/QelParser.h"
+#include "gameplay/Level.h"
+#include "gameplay/LevelInput.h"
+#include "gameplay/LevelSession.h"
+#include "interface/QelEffectLabel.h"
+#include "interface/QelInterfaceEngine.h"
+#include "screens/level/LevelScreen.h"
+
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <functional>
+
+#include <unistd.h>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr int64_t kStep = 16;
+constexpr int kDayFrames = 9000;
+
+fs::path ProgramFolder() { return fs::path(GLIMMORA_PROGRAM).parent_path(); }
+
+// The game data as plain files, the first day with its story at the start and the
+// tutorial's pointer once pieces ride the belt.
+class TStoryData {
+public:
+    TStoryData() : folder_(fs::temp_directory_path() / ("glimmora-story-" + std::to_string(::getpid())))
+    {
+        fs::create_directories(folder_);
+        TDataSource archive(std::make_unique<TFileFolder>(ProgramFolder() / "game.zxc"));
+        for (const std::string& name : archive.Names()) {
+            const auto bytes = archive.Read(name);
+            if (!bytes)
+                continue;
+            std::string text(bytes->begin(), bytes->end());
+            if (name == "Level_1_1.xml") {
+                const size_t end = text.rfind("</Level>");
+                if (end != std::string::npos)
+                    text.insert(end, "  <DialogList>\n"
+                                     "    <Dialog FileName=\"Script_Dialog_1_1.xml\" TimeStart=\"0\" />\n"
+                                     "    <Dialog FileName=\"Script_Dialog_BeginLevel.xml\" TimeStart=\"4000\" />\n"
+                                     "  </DialogList>\n");
+            }
+            std::ofstream(folder_ / name, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
+        }
+    }
+    ~TStoryData() { fs::remove_all(folder_); }
+    const fs::path& Folder() const { return folder_; }
+
+private:
+    fs::path folder_;
+};
+
+class TTrace final : public IScreenTrace {
+public:
+    void Event(std::string_view kind, std::string_view detail) override
+    {
+        Lines.push_back(std::string(kind) + " " + std::string(detail));
+    }
+    bool Has(const std::string& line) const { return std::find(Lines.begin(), Lines.end(), line) != Lines.end(); }
+    size_t Count(const std::string& line) const
+    {
+        return static_cast<size_t>(std::count(Lines.begin(), Lines.end(), line));
+    }
+    // The lines of these kinds, in order.
+    std::vector<std::string> Of(std::initializer_list<std::string_view> kinds) const
+    {
+        std::vector<std::string> out;
+        for (const std::string& line : Lines)
+            for (std::string_view kind : kinds)
+                if (line.starts_with(std::string(kind) + " "))
+                    out.push_back(line);
+        return out;
+    }
+    std::vector<std::string> Lines;
+};
+
+// The game on the rig after its loading, with the first day started by the test.
+class TDialogRig {
+    TShellRig rig;
+
+public:
+    explicit TDialogRig(const TStoryData* story = nullptr)
+    {
+        TQelGameEngine::TSetup setup;
+        if (story)
+            setup.DataFolder = story->Folder();
+        setup.ProgramFolder = ProgramFolder();
+        setup.UserFolder = rig.UserFolder();
+        setup.Seed = 1;
+        setup.Trace = &Trace;
+        Engine = std::make_unique<TQelGameEngine>(rig.Services, setup);
+        widgets_ = std::make_unique<TGameWidgets>(*Engine);
+        Engine->FormActivate();
+    }
+
+    // The first day, as a new game (its story plays) or as a day like any other.
+    void StartFirstDay(bool newGame)
+    {
+        TStandardLevelScreen& level = *Engine->LevelScreen();
+        if (newGame)
+            level.NewGame();
+        ASSERT_TRUE(level.StartDeveloperDay(0, 0));
+    }
+
+    void Frame()
+    {
+        Engine->AppIdle();
+        rig.Clock.Advance(kStep);
+    }
+    void Frames(int count)
+    {
+        for (int i = 0; i < count; ++i)
+            Frame();
+    }
+    bool RunUntil(const std::function<bool()>& done, int most = kDayFrames)
+    {
+        for (int i = 0; i < most && !done(); ++i)
+            Frame();
+        return done();
+    }
+
+    void Press(int32_t x, int32_t y)
+    {
+        for (TInputKind kind : {TInputKind::MouseMove, TInputKind::MouseDown, TInputKind::MouseUp}) {
+            TInputEvent event;
+            event.Kind = kind;
+            event.X = x;
+            event.Y = y;
+            Engine->HandleInput(event);
+        }
+    }
+    void Click(const std::string& widget)
+    {
+        std::optional<TPoint> at = widgets_->VisibleWidgetCentre(widget);
+        ASSERT_TRUE(at.has_value()) << widget << " is not visible";
+        Press(at->X, at->Y);
+    }
+    bool Visible(const std::string& widget) const { return widgets_->VisibleWidgetCentre(widget).has_value(); }
+    std::string Caption(const std::string& widget) const
+    {
+        return VariantToString(Engine->Interface()->GetObjectValue(widget, "Caption"));
+    }
+    // A text is being typed into the label while a dialog plays.
+    bool Printing(const std::string& label) const
+    {
+        return Mode() == TScreenMode::smDialog && !Caption(label).empty() && Typing(label);
+    }
+    bool Typing(const std::string& label) const
+    {
+        const auto* l = dynamic_cast<const TQelEffectLabel*>(Engine->Interface()->GetObjectByName(label));
+        return l && l->Typing();
+    }
+    TScreenMode Mode() const { return Engine->Shell.ScreenMode; }
+    TLevelSession* Day() const { return Engine->LevelScreen()->Session(); }
+    bool Playing(const std::string& script) const { return Trace.Has("dialog " + script); }
+    fs::path UserFolder() { return rig.UserFolder(); }
+
+    TTrace Trace;
+    std::unique_ptr<TQelGameEngine> Engine;
+
+private:
+    std::unique_ptr<TGameWidgets> widgets_;
+};
+
+// The hint numbers the current profile of "players.dat" keeps as seen.
+std::string SavedHints(const fs::path& file)
+{
+    TQelParser document;
+    if (!LoadDataXml(file, kDataKey, document) || document.ChildCount() == 0)
+        return "(unreadable)";
+    const TQelXMLTag* list = document.GetChild(0);
+    const long current = std::stol("0" + list->AttributeValue("CurrentPlayer"));
+    long index = 0;
+    for (size_t i = 0; i < list->ChildCount(); ++i) {
+        const TQelXMLTag* profile = list->GetChild(static_cast<long>(i));
+        if (profile->Name != "Player" || index++ != current)
+            continue;
+        const TQelXMLTag* state = profile->GetChildByName("CurrentState");
+        const TQelXMLTag* hints = state ? state->GetChildByName("ShowHints") : nullptr;
+        return hints ? hints->Text : "(none)";
+    }
+    return "(no profile)";
+}
+
+}  // namespace
+
+TEST(DialogScreen, TheFirstDaysStoryPlaysOverTheDayAndSkipEndsItBackInTheDay)
+{
+    const TStoryData story;
+    TDialogRig rig(&story);
+    rig.StartFirstDay(true);
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.Mode() == TScreenMode::smDialog; }, 200));
+    EXPECT_TRUE(rig.Playing("Script_Dialog_1_1.xml"));
+    EXPECT_TRUE(rig.Day()->Paused());
+    rig.Frames(30);
+    EXPECT_TRUE(rig.Visible("WGame_TFDialog"));
+    EXPECT_TRUE(rig.Visible("WGame_BSkip"));
+    EXPECT_FALSE(rig.Visible("WGame_BNext")) << "Next waits for the text";
+
+    rig.Click("WGame_BSkip");
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.Mode() == TScreenMode::smLevel; }, 200));
+    EXPECT_FALSE(rig.Visible("WGame_TFDialog"));
+    EXPECT_FALSE(rig.Visible("WGame_BSkip"));
+    EXPECT_FALSE(rig.Day()->Paused());
+    const std::vector<std::string> modes = rig.Trace.Of({"mode", "dialog"});
+    const std::vector<std::string> tail(modes.end() - 4, modes.end());
+    EXPECT_EQ(tail, (std::vector<std::string>{"dialog Script_Dialog_1_1.xml", "mode smDialog", "mode smDialogEnded",
+                                              "mode smLevel"}));
+}
+
+TEST(DialogScreen, APressCompletesTheTypedTextAndNextFollowsItUntilThePauseIsPassed)
+{
+    const TStoryData story;
+    TDialogRig rig(&story);
+    rig.StartFirstDay(true);
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.Printing("WGame_TFDialog_LText"); }, 300));
+    const std::string first = rig.Caption("WGame_TFDialog_LText");
+    rig.Press(400, 300);
+    rig.Frame();
+    EXPECT_FALSE(rig.Typing("WGame_TFDialog_LText"));
+    EXPECT_EQ(rig.Caption("WGame_TFDialog_LText"), first) << "the press only completed the text";
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.Visible("WGame_BNext"); }, 100));
+
+    rig.Click("WGame_BNext");
+    rig.Frames(3);
+    EXPECT_NE(rig.Caption("WGame_TFDialog_LText"), first);
+    EXPECT_FALSE(rig.Visible("WGame_BNext"));
+    EXPECT_EQ(rig.Mode(), TScreenMode::smDialog);
+}
+
+TEST(DialogScreen, TheTutorialPauseLetsOnlyAClickOnItsPieceThroughAndThatClickPicksItUp)
+{
+    const TStoryData story;
+    TDialogRig rig(&story);
+    rig.StartFirstDay(true);
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.Mode() == TScreenMode::smDialog; }, 200));
+    rig.Frames(10);
+    rig.Click("WGame_BSkip");
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.Playing("Script_Dialog_BeginLevel.xml"); }));
+    // The text is out before the pause is tried.
+    ASSERT_TRUE(rig.RunUntil([&] { return !rig.Typing("WGame_TFDialog2_LText"); }, 400));
+    rig.Frames(5);
+    const std::string asked = rig.Caption("WGame_TFDialog2_LText");
+
+    tLevel& level = rig.Day()->Level();
+    ASSERT_FALSE(level.Belt.Fishes.empty());
+    const TFish& first = level.Belt.Fishes[0];
+    const TPoint onFirst{static_cast<int32_t>(first.X + first.Width / 2), static_cast<int32_t>(first.Y + first.Height / 2)};
+    ASSERT_EQ(FindFishAt(level, rig.Day()->Game(), onFirst.X, onFirst.Y), 0);
+
+    std::vector<TPoint> elsewhere{{400, 560}, {20, 20}};
+    if (level.Belt.Fishes.size() > 1) {
+        const TFish& second = level.Belt.Fishes[1];
+        const TPoint p{static_cast<int32_t>(second.X + second.Width / 2), static_cast<int32_t>(second.Y + second.Height / 2)};
+        if (FindFishAt(level, rig.Day()->Game(), p.X, p.Y) == 1)
+            elsewhere.push_back(p);
+    }
+    for (TPoint p : elsewhere) {
+        rig.Press(p.X, p.Y);
+        rig.Frames(3);
+        EXPECT_EQ(rig.Mode(), TScreenMode::smDialog) << p.X << "," << p.Y;
+        EXPECT_EQ(rig.Caption("WGame_TFDialog2_LText"), asked) << p.X << "," << p.Y;
+        EXPECT_EQ(level.Belt.SelectedIndex, -1) << p.X << "," << p.Y;
+    }
+
+    rig.Press(onFirst.X, onFirst.Y);
+    rig.Frames(3);
+    EXPECT_NE(rig.Caption("WGame_TFDialog2_LText"), asked);
+    EXPECT_EQ(level.Belt.SelectedIndex, 0);
+    EXPECT_TRUE(level.Belt.Fishes[0].Selected);
+
+    // The last words, then the day goes on with the piece in hand.
+    ASSERT_TRUE(rig.RunUntil([&] { return !rig.Typing("WGame_TFDialog2_LText"); }, 400));
+    rig.Frames(5);
+    rig.Press(400, 560);
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.Mode() == TScreenMode::smLevel; }, 100));
+    EXPECT_EQ(level.Belt.SelectedIndex, 0);
+    EXPECT_FALSE(rig.Visible("WGame_TFDialog2"));
+}
+
+TEST(DialogScreen, AGarmentNearingTheHatchOpensItsBalloonOnceAndTheProfileRemembersIt)
+{
+    TDialogRig rig;
+    rig.StartFirstDay(false);
+    ASSERT_EQ(rig.Engine->Options.HintsMode, 1);
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.Visible("WBeforeLevel_BPlay"); }, 100));
+    rig.Click("WBeforeLevel_BPlay");
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.Playing("Script_HintFallKostum.xml"); }));
+    rig.Frame();
+    EXPECT_EQ(rig.Mode(), TScreenMode::smDialog);
+    EXPECT_TRUE(rig.Engine->Player.HintShown(0));
+    std::vector<std::string> shown;
+    for (const char* b : {"WGame_RLPopUpHint_LeftBottom", "WGame_RLPopUpHint_LeftTop", "WGame_RLPopUpHint_RightBottom",
+                          "WGame_RLPopUpHint_RightTop"})
+        if (rig.Visible(b))
+            shown.push_back(b);
+    ASSERT_EQ(shown.size(), 1U);
+    EXPECT_EQ(SavedHints(rig.UserFolder() / "players.dat"), "0");
+
+    const std::string text = shown[0] + "_LText";
+    ASSERT_TRUE(rig.RunUntil([&] { return !rig.Caption(text).empty() && !rig.Typing(text); }, 400));
+    rig.Frames(5);
+    rig.Press(400, 560);
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.Mode() == TScreenMode::smLevel; }, 100));
+    // The rest of the day: more garments reach the hatch, the balloon stays away.
+    rig.RunUntil([&] { return rig.Day()->Phase() != TLevelPhase::Running; });
+    EXPECT_EQ(rig.Trace.Count("dialog Script_HintFallKostum.xml"), 1U);
+}
