@@ -5,6 +5,8 @@
 // second day played by the program itself.
 #include "GameRig.h"
 #include "app/ScreenSet.h"
+#include "gameplay/LevelGame.h"
+#include "gameplay/LevelSession.h"
 #include "gameplay/GameTables.h"
 #include "metagame/Episods.h"
 #include "metagame/Player.h"
@@ -256,6 +258,32 @@ TEST(Shop, TheBuyButtonBuysOnlyTheItemInQuestion)
     }
 }
 
+// The same through the windows, as a player clicks: an upgrade asked about and cancelled
+// on the interior page is not charged with the outfit bought on the wear page.
+TEST(Shop, ACancelledUpgradeIsNotChargedWithTheOutfitBoughtNext)
+{
+    TShopRig rig;
+    const int32_t upgradeSlot = rig.UpgradeForSale();
+    ASSERT_GT(upgradeSlot, 0);
+    const int32_t money = rig.Player().CurrentScore;
+    const int32_t price = WearSlotPrice(rig.Player(), rig.Screens().Context.Tables.Shop, rig.Screens().Context.Tables, 2);
+    rig.Click("WShop_TFWear_BInteriorPage");
+    rig.Frame();
+    rig.Click("WShop_TFInterior_LPic" + std::to_string(upgradeSlot));
+    rig.Frame();
+    ASSERT_EQ(rig.TopWindow(), "WBuyQuestion");
+    rig.Click("WBuyQuestion_BCancel");
+    rig.Frame();
+    rig.Click("WShop_TFInterior_BWearPage");
+    rig.Frame();
+    rig.Click("WShop_TFWear_LPic3");
+    rig.Frame();
+    rig.Click("WBuyQuestion_BBuy");
+    EXPECT_EQ(rig.Player().Kostums[2], 1);
+    EXPECT_EQ(rig.UpgradesBought(), 0u);
+    EXPECT_EQ(money - rig.Player().CurrentScore, price);
+}
+
 TEST(Shop, BuyingByClicksPaysThePriceSavesAndShowsTheColumnsSecondStageLater)
 {
     TShopRig rig;
@@ -305,6 +333,36 @@ TEST(Shop, ACatalogueWithNothingToOfferGoesStraightOnToTheDay)
     EXPECT_TRUE(rig.Screens().Shop.DayPending());
     EXPECT_NE(rig.TopWindow(), "WShop");
     EXPECT_TRUE(rig.RunUntil([&] { return rig.Trace.Has("level Level_1_2.xml"); }, 100));
+}
+
+// An upgrade unlocked during a day shows in its own window over the paused day; the first
+// day of a shop shows none (its catalogue comes right after it).
+TEST(Shop, AnUpgradeUnlockedInADayOpensItsBoxOverThePausedDay)
+{
+    for (const int32_t day : {1, 0}) {
+        SCOPED_TRACE(day);
+        TGameRig rig(std::pair{0, day});
+        ASSERT_TRUE(rig.RunUntil([&] { return rig.Visible("WBeforeLevel_BPlay"); }, kLoadFrames));
+        rig.Click("WBeforeLevel_BPlay");
+        rig.Frames(5);
+        TStandardLevelScreen& level = *rig.Engine->LevelScreen();
+        level.Session()->Game().TheHost().ShowUnlockWindow(2);
+        rig.Frame();
+        if (day == 0) {
+            EXPECT_NE(rig.TopWindow(), "WUnlockItem");
+            continue;
+        }
+        ASSERT_EQ(rig.TopWindow(), "WUnlockItem");
+        EXPECT_EQ(rig.Mode(), TScreenMode::smGameMenu);
+        EXPECT_TRUE(level.Session()->Paused());
+        EXPECT_TRUE(rig.Engine->AllScreens()->Context.Player.NewlyUnlocked[1]);
+        EXPECT_FALSE(rig.Value("WUnlockItem_LDescription").empty());
+        rig.Click("WUnlockItem_BOK");
+        rig.Frame();
+        EXPECT_NE(rig.TopWindow(), "WUnlockItem");
+        EXPECT_EQ(rig.Mode(), TScreenMode::smLevel);
+        EXPECT_FALSE(level.Session()->Paused());
+    }
 }
 
 // ---- The continue window ---------------------------------------------------------------------
