@@ -16,11 +16,16 @@
 #include "interface/QelEffectLabel.h"
 #include "interface/QelInterfaceEngine.h"
 #include "screens/level/LevelScreen.h"
+#include "tests/common/TempFolder.h"
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+
+#include <cstdlib>
 #include <fstream>
 #include <functional>
+#include <sstream>
 
 #include <unistd.h>
 
@@ -319,4 +324,35 @@ TEST(DialogScreen, AGarmentNearingTheHatchOpensItsBalloonOnceAndTheProfileRememb
     // The rest of the day: more garments reach the hatch, the balloon stays away.
     rig.RunUntil([&] { return rig.Day()->Phase() != TLevelPhase::Running; });
     EXPECT_EQ(rig.Trace.Count("dialog Script_HintFallKostum.xml"), 1U);
+}
+
+// The program itself: a new player's first Play opens the map, whose story plays over it in
+// smDialog; its skip button goes on at the EndForSkip line, the story fades and the map is
+// back through smDialogEnded.
+TEST(DialogScreen, ANewGamesMapStoryIsSkippedBackToTheMap)
+{
+    TTempFolder folder;
+    const fs::path script = folder.Path() / "script.txt";
+    std::ofstream(script) << "+1 wait WYourName_EYourName\n+1 char A\n+1 char n\n+1 char n\n+2 click WYourName_BOk\n"
+                             "+2 wait WTitle_BPlay\n+2 click WTitle_BPlay\n+2 wait WMap_BSkip\n+60 click WMap_BSkip\n";
+    const fs::path trace = folder.Path() / "trace.txt";
+    const std::string command = std::string("'") + GLIMMORA_PROGRAM +
+                                "' --headless --uncapped --fixed-step 16 --seed 1 --frames 700 --user-dir '" +
+                                (folder.Path() / "user").string() + "' --trace '" + trace.string() + "' --input '" +
+                                script.string() + "' > '" + (folder.Path() / "out.txt").string() + "' 2>&1";
+    const int raw = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(raw) && WEXITSTATUS(raw) == 0) << command;
+    std::ifstream in(trace);
+    std::vector<std::string> lines;
+    for (std::string line; std::getline(in, line);) {
+        const size_t kind = line.find(' ');
+        const std::string rest = kind == std::string::npos ? line : line.substr(kind + 1);
+        if (rest.starts_with("mode ") || rest.starts_with("dialog "))
+            lines.push_back(rest);
+    }
+    const auto story = std::find(lines.begin(), lines.end(), "dialog Script_Map_1.xml");
+    ASSERT_NE(story, lines.end());
+    EXPECT_EQ(std::vector<std::string>(story, lines.end()),
+              (std::vector<std::string>{"dialog Script_Map_1.xml", "mode smDialog", "mode smDialogEnded",
+                                        "mode smMap"}));
 }
