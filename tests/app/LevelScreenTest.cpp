@@ -79,12 +79,14 @@ TEST(LevelScreen, TheGreedyBotWinsTheDayAndTheInvoiceCountsItsTakings)
     EXPECT_EQ(rig.Value("WLevelComplete_LExpert", "Visible"), day.Score >= day.ExGoal ? "True" : "False");
     EXPECT_EQ(rig.Mode(), TScreenMode::smLevelComplete);
 
-    // OK goes on with the next day of the shop, which the bot plays too.
+    // OK goes on through the catalogue to the next day of the shop.
     rig.Click("WLevelComplete_BOk");
     rig.Frames(2);
-    EXPECT_EQ(rig.Mode(), TScreenMode::smLevel);
-    EXPECT_TRUE(rig.Trace.Has("level Level_1_2.xml"));
+    EXPECT_EQ(rig.Mode(), TScreenMode::smShop);
+    EXPECT_EQ(rig.TopWindow(), "WShop");
     EXPECT_EQ(rig.Engine->Player.CurrentLevel, 1);
+    rig.Click("WShop_BPlay");
+    EXPECT_TRUE(rig.RunUntil([&] { return rig.Trace.Has("level Level_1_2.xml"); }, 100));
 }
 
 TEST(LevelScreen, AnIdleDayFailsAndTheWindowShowsItsTakingsAgainstTheGoal)
@@ -98,12 +100,15 @@ TEST(LevelScreen, AnIdleDayFailsAndTheWindowShowsItsTakingsAgainstTheGoal)
     EXPECT_EQ(rig.Value("WGameOver_LGoalCount"), "$200");
     EXPECT_EQ(rig.Value("WGameOver_LDayOfWeak"), rig.Value("WResource_LDay1"));
 
-    // Until the shop screen comes, OK goes back to the title.
+    // OK opens the catalogue before the same day is tried again.
     rig.Click("WGameOver_BOk");
     rig.Frame();
-    EXPECT_EQ(rig.Mode(), TScreenMode::smTitle);
-    EXPECT_EQ(rig.TopWindow(), "WTitle");
+    EXPECT_EQ(rig.Mode(), TScreenMode::smShop);
     EXPECT_EQ(rig.Day(), nullptr);
+    EXPECT_EQ(rig.Engine->Player.CurrentLevel, 0);
+    rig.Trace.Lines.clear();
+    rig.Click("WShop_BPlay");
+    EXPECT_TRUE(rig.RunUntil([&] { return rig.Trace.Has("level Level_1_1.xml"); }, 100));
 }
 
 // How a played day is paused: each way opens the game menu over it.
