@@ -215,11 +215,14 @@ TEST(DialogScreen, TheFirstDaysStoryPlaysOverTheDayAndSkipEndsItBackInTheDay)
     EXPECT_TRUE(rig.Visible("WGame_TFDialog"));
     EXPECT_TRUE(rig.Visible("WGame_BSkip"));
     EXPECT_FALSE(rig.Visible("WGame_BNext")) << "Next waits for the text";
+    EXPECT_FALSE(rig.Visible("WGame_TFStandart")) << "the shopkeeper stands where the day's panel is";
 
     rig.Click("WGame_BSkip");
     ASSERT_TRUE(rig.RunUntil([&] { return rig.Mode() == TScreenMode::smLevel; }, 200));
     EXPECT_FALSE(rig.Visible("WGame_TFDialog"));
     EXPECT_FALSE(rig.Visible("WGame_BSkip"));
+    EXPECT_TRUE(rig.Visible("WGame_TFStandart"));
+    EXPECT_TRUE(rig.Visible("WGame_BMenu"));
     EXPECT_FALSE(rig.Day()->Paused());
     const std::vector<std::string> modes = rig.Trace.Of({"mode", "dialog"});
     const std::vector<std::string> tail(modes.end() - 4, modes.end());
@@ -257,9 +260,9 @@ TEST(DialogScreen, TheTutorialPauseLetsOnlyAClickOnItsPieceThroughAndThatClickPi
     rig.Click("WGame_BSkip");
     ASSERT_TRUE(rig.RunUntil([&] { return rig.Playing("Script_Dialog_BeginLevel.xml"); }));
     // The text is out before the pause is tried.
-    ASSERT_TRUE(rig.RunUntil([&] { return !rig.Typing("WGame_TFDialog2_LText"); }, 400));
+    ASSERT_TRUE(rig.RunUntil([&] { return !rig.Typing("WGame_TFDialog_LText"); }, 400));
     rig.Frames(5);
-    const std::string asked = rig.Caption("WGame_TFDialog2_LText");
+    const std::string asked = rig.Caption("WGame_TFDialog_LText");
 
     tLevel& level = rig.Day()->Level();
     ASSERT_FALSE(level.Belt.Fishes.empty());
@@ -278,23 +281,23 @@ TEST(DialogScreen, TheTutorialPauseLetsOnlyAClickOnItsPieceThroughAndThatClickPi
         rig.Press(p.X, p.Y);
         rig.Frames(3);
         EXPECT_EQ(rig.Mode(), TScreenMode::smDialog) << p.X << "," << p.Y;
-        EXPECT_EQ(rig.Caption("WGame_TFDialog2_LText"), asked) << p.X << "," << p.Y;
+        EXPECT_EQ(rig.Caption("WGame_TFDialog_LText"), asked) << p.X << "," << p.Y;
         EXPECT_EQ(level.Belt.SelectedIndex, -1) << p.X << "," << p.Y;
     }
 
     rig.Press(onFirst.X, onFirst.Y);
     rig.Frames(3);
-    EXPECT_NE(rig.Caption("WGame_TFDialog2_LText"), asked);
+    EXPECT_NE(rig.Caption("WGame_TFDialog_LText"), asked);
     EXPECT_EQ(level.Belt.SelectedIndex, 0);
     EXPECT_TRUE(level.Belt.Fishes[0].Selected);
 
     // The last words, then the day goes on with the piece in hand.
-    ASSERT_TRUE(rig.RunUntil([&] { return !rig.Typing("WGame_TFDialog2_LText"); }, 400));
+    ASSERT_TRUE(rig.RunUntil([&] { return !rig.Typing("WGame_TFDialog_LText"); }, 400));
     rig.Frames(5);
     rig.Press(400, 560);
     ASSERT_TRUE(rig.RunUntil([&] { return rig.Mode() == TScreenMode::smLevel; }, 100));
     EXPECT_EQ(level.Belt.SelectedIndex, 0);
-    EXPECT_FALSE(rig.Visible("WGame_TFDialog2"));
+    EXPECT_FALSE(rig.Visible("WGame_TFDialog"));
 }
 
 TEST(DialogScreen, AGarmentNearingTheHatchOpensItsBalloonOnceAndTheProfileRemembersIt)
