@@ -9,7 +9,9 @@
 #include "screens/ProfileWindows.h"
 #include "screens/ScreenContext.h"
 #include "screens/TitleScreen.h"
+#include "screens/level/BonusLevelScreen.h"
 #include "screens/level/LevelScreen.h"
+#include "screens/level/PixelLevelScreen.h"
 
 class TScreenSet {
 public:
@@ -21,15 +23,20 @@ public:
           Loading(Context, Profiles),
           Title(Context, Options, Profiles),
           HighScores(Context, players, Profiles),
-          Level(Context, players, Options)
+          Level(Context, players, Options),
+          Bonus(Context, Level),
+          Pixel(Context, Level)
     {
         table.Set(TScreenMode::smSplash, &Loading);
         table.Set(TScreenMode::smTitle, &Title);
         table.Set({TScreenMode::smLevel, TScreenMode::smLevelComplete, TScreenMode::smLevelFailed,
                    TScreenMode::smHintBeforeLevel, TScreenMode::smGameMenu},
                   &Level);
+        table.Set(TScreenMode::smBonusLevel, &Bonus);
+        table.Set(TScreenMode::smPixelLevel, &Pixel);
         table.Set({TScreenMode::smDialog, TScreenMode::smDialogEnded}, &Dialog);
         Level.SetDialogs(&Dialog);
+        Level.SetVariants(&Bonus, &Pixel);
     }
 
     TScreenContext Context;
@@ -41,4 +48,6 @@ public:
     TTitleScreen Title;
     THighScoreWindows HighScores;
     TStandardLevelScreen Level;
+    TBonusLevelScreen Bonus;
+    TPixelLevelScreen Pixel;
 };

@@ -78,7 +78,7 @@ TLevelMouseButton LevelButton(TQelMouseButton button)
 
 bool IsPlayedMode(TScreenMode mode)
 {
-    return mode == TScreenMode::smLevel;
+    return mode == TScreenMode::smLevel || mode == TScreenMode::smBonusLevel || mode == TScreenMode::smPixelLevel;
 }
 
 }  // namespace
@@ -137,6 +137,10 @@ TLevelSessionServices TStandardLevelScreen::Services()
     services.AnimeLoader = [this](const std::string& file) { return LoadAnime(c_.Surfaces, c_.Data, file, false); };
     services.ReloadPlayerRecord = [this] { players_.LoadPlayer(c_.Player); };
     services.PreviousPictures = &previousPictures_;
+    services.PrepareHeaps = [this](tLevel& level) {
+        if (pixel_)
+            pixel_->PrepareHeaps(level);
+    };
     return services;
 }
 
@@ -177,6 +181,10 @@ bool TStandardLevelScreen::StartDay(int32_t episod, int32_t levelIndex)
     }
     c_.Trace.Event("level", session_->Level().FileName);
     LogAndCarryOn(c_.Log, "Error MakeMainBackground", [&] {
+        if (IDayVariant* variant = Variant()) {
+            variant->MakeBackground(*session_);
+            return;
+        }
         painter_.MakeBackgroundInGame(session_->Level(), session_->Game());
         painter_.MakeMainBackground(session_->Level(), session_->Game());
     });
@@ -217,14 +225,14 @@ void TStandardLevelScreen::TraceResult()
 
 void TStandardLevelScreen::NextDay()
 {
-    // Bonus and picture days have screens of their own; until they come, the player
-    // goes on with the next standard day.
     const TEpisods& episods = c_.Tables.Episods;
     int32_t episod = c_.Player.CurrentEpisod;
     int32_t level = c_.Player.CurrentLevel + 1;
     while (const TEpisod* entry = episods.Episod(episod)) {
         const int32_t count = static_cast<int32_t>(entry->Levels.size());
-        while (level < count && !entry->Levels[static_cast<size_t>(level)].IsStandard())
+        // Bonus and pixel days need their screens; without them the day is passed by.
+        while (level < count && !entry->Levels[static_cast<size_t>(level)].IsStandard() &&
+               !(entry->Levels[static_cast<size_t>(level)].Bonus ? bonus_ : pixel_))
             ++level;
         if (level < count) {
             c_.Player.CurrentEpisod = episod;
@@ -237,6 +245,27 @@ void TStandardLevelScreen::NextDay()
         level = 0;
     }
     BackToTitle();
+}
+
+void TStandardLevelScreen::GoOnToNextDay()
+{
+    // The way on is the same as after a won standard day.
+    WLevelComplete_BOk_MouseUp();
+}
+
+IDayVariant* TStandardLevelScreen::Variant() const
+{
+    if (!session_)
+        return nullptr;
+    const tLevel& level = session_->Level();
+    return level.IsBonusLevel() ? bonus_ : level.IsPixelLevel() ? pixel_ : nullptr;
+}
+
+TScreenMode TStandardLevelScreen::PlayedMode() const
+{
+    if (session_ && Variant())
+        return session_->Level().IsBonusLevel() ? TScreenMode::smBonusLevel : TScreenMode::smPixelLevel;
+    return TScreenMode::smLevel;
 }
 
 void TStandardLevelScreen::BackToTitle()
@@ -292,6 +321,10 @@ TLevelSceneView TStandardLevelScreen::SceneView() const
 
 void TStandardLevelScreen::DrawLevelLayers()
 {
+    if (IDayVariant* variant = Variant()) {
+        variant->DrawLayers(*session_);
+        return;
+    }
     tLevel& level = session_->Level();
     const TLevelSceneView view = SceneView();
     // Customers go into the frame like the pieces: drawn into the background they would
@@ -311,7 +344,12 @@ void TStandardLevelScreen::Draw()
 
 void TStandardLevelScreen::DrawOverInterface()
 {
-    if (!session_ || frozen_)
+    if (!session_)
+        return;
+    // A bonus day's register stays on its panel under the results too.
+    if (IDayVariant* variant = Variant())
+        variant->DrawOverPanel(*session_);
+    if (frozen_)
         return;
     const tLevel& level = session_->Level();
     painter_.DrawCifirblat(level, kFrame, SceneView());
@@ -373,7 +411,9 @@ void TStandardLevelScreen::OpenMenu()
     EnterScreen(TLevelScreen::GameMenu);
     c_.Interface.SetObjectProperty("WGame_TFPixel_BMenu", "Enabled", "False");
     c_.Interface.SetObjectProperty("WGame_TFPixel_BHint", "Enabled", "False");
-    c_.Interface.ShowModal("WGameMenu");
+    c_.Interface.ShowModal(session_->Level().IsBonusLevel() ? "WGameMenuBonus" : "WGameMenu");
+    if (IDayVariant* variant = Variant())
+        variant->MenuOpened(*session_);
 }
 
 void TStandardLevelScreen::Resume()
@@ -385,6 +425,8 @@ void TStandardLevelScreen::Resume()
     c_.Interface.SetObjectProperty("WGame_TFPixel_BMenu", "Enabled", "True");
     c_.Interface.SetObjectProperty("WGame_TFStandart", "Visible", "True");
     session_->Resume();
+    if (IDayVariant* variant = Variant())
+        variant->MenuClosed(*session_);
     painter_.DrawCifirblat(session_->Level(), kBackground, SceneView());
     c_.Commands.MarkWholeScreen();
 }
@@ -398,6 +440,7 @@ void TStandardLevelScreen::WGame_BMenu_MouseUp()
 void TStandardLevelScreen::WGameMenu_BResume_MouseUp()
 {
     c_.Interface.HideModal("WGameMenu");
+    c_.Interface.HideModal("WGameMenuBonus");
     Resume();
 }
 
@@ -438,7 +481,14 @@ void TStandardLevelScreen::ShowHintBeforeLevel()
     screen_ = TLevelScreen::GameMenu;
     session_->Pause();
     c_.Interface.SetObjectProperty("WGame_BMenu", "Enabled", "False");
-    c_.Interface.ShowModal("WHintBeforeLevel");
+    const tLevel& level = session_->Level();
+    if (level.IsBonusLevel()) {
+        c_.Interface.SetObjectProperty("WHintBeforeBonusLevel_LTimeCount", "Caption",
+                                       FormatMinutes(level.Times.LevelTime));
+        c_.Interface.SetObjectProperty("WHintBeforeBonusLevel_LCountCount", "Caption",
+                                       IntToStr(level.Play.Flow.CompleteNeed));
+    }
+    c_.Interface.ShowModal(level.IsBonusLevel() ? "WHintBeforeBonusLevel" : "WHintBeforeLevel");
 }
 
 void TStandardLevelScreen::WHintBeforeLevel_BOk_MouseUp()
@@ -490,7 +540,7 @@ void TStandardLevelScreen::WContinue_BPlaySaved_MouseUp()
 void TStandardLevelScreen::EnterScreen(TLevelScreen screen)
 {
     screen_ = screen;
-    c_.Switch.Request(LevelScreenMode(screen));
+    c_.Switch.Request(screen == TLevelScreen::Level ? PlayedMode() : LevelScreenMode(screen));
 }
 
 void TStandardLevelScreen::SavePlayer()

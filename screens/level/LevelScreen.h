@@ -17,6 +17,7 @@
 #include "screens/Screen.h"
 #include "screens/ScreenContext.h"
 #include "screens/ScreenMethods.h"
+#include "screens/level/DayVariant.h"
 #include "screens/level/DayUnderDialog.h"
 
 #include <cstdint>
@@ -61,6 +62,14 @@ public:
 
     // The running day; null before the first and after leaving one.
     TLevelSession* Session() { return session_.get(); }
+    // The screens of the bonus and pixel days, which play those days for this screen.
+    void SetVariants(IDayVariant* bonus, IDayVariant* pixel)
+    {
+        bonus_ = bonus;
+        pixel_ = pixel;
+    }
+    // The day is over or skipped: the next day of the player's progress, or the title.
+    void GoOnToNextDay();
 
     // IScreen
     void Tick(int64_t now) override;
@@ -132,6 +141,10 @@ private:
     void BackToTitle();
     void EndDay();
     bool PanelVisible() const;
+    // The screen of a bonus or pixel day; null for a standard day.
+    IDayVariant* Variant() const;
+    // The mode the running day is played in.
+    TScreenMode PlayedMode() const;
 
     TScreenContext& c_;
     TPlayersFile& players_;
@@ -153,6 +166,8 @@ private:
     bool resultTraced_ = false;
     std::optional<uint32_t> daySeed_;
     bool botPlays_ = false;
+    IDayVariant* bonus_ = nullptr;
+    IDayVariant* pixel_ = nullptr;
     TDialogScreen* dialogs_ = nullptr;
     TDayUnderDialog dialogLevel_;
     TScreenMethods methods_;
