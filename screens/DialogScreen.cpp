@@ -273,14 +273,16 @@ void TDialogScreen::Draw()
         start_.Under->Draw();
     if (start_.DrawUnder)
         LogAndCarryOn(c_.Log, "Error DrawUnderDialog", [&] { start_.DrawUnder(); });
-    if (dialog_)
-        LogAndCarryOn(c_.Log, "Error DrawDialogPictures", [&] { dialog_->DrawDialogPictures(kFrame); });
 }
 
+// The script's pictures (the storyteller, pointers) go over the windows of the screen
+// underneath, which would otherwise cut into them; the scripts keep them off their panels.
 void TDialogScreen::DrawOverInterface()
 {
     if (start_.Under)
         start_.Under->DrawOverInterface();
+    if (dialog_)
+        LogAndCarryOn(c_.Log, "Error DrawDialogPictures", [&] { dialog_->DrawDialogPictures(kFrame); });
 }
 
 void TDialogScreen::MouseDown(const TQelMouseEvent& event)

@@ -1,8 +1,8 @@
 // The dialog screen: a tutorial, story scene or pop-up hint played over whichever screen
 // started it (the map, the catalogue, a level). It serves smDialog while the script runs
 // and smDialogEnded for the one frame after it, which hands the game back to the screen
-// underneath. The screen underneath keeps drawing its own layers; the script's pictures
-// go over them, the windows over both.
+// underneath. The screen underneath keeps drawing its own layers and the windows go over
+// them; the script's pictures go over both.
 //
 // How a screen starts one (the map for its episode's dialogs, the shop for its
 // introduction, the level for its introductions and hints):
