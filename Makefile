@@ -10,7 +10,7 @@ WERROR       ?= OFF
 JOBS         ?= $(shell nproc)
 GENERATOR    := $(if $(shell command -v ninja),-G Ninja,)
 
-.PHONY: all setup build test play test-asan fuzz bench clean
+.PHONY: all setup build test play test-asan fuzz bench install package clean
 
 all: build
 
@@ -48,6 +48,15 @@ bench: setup
 	cmake --build $(BENCH_BUILD) -j $(JOBS) --target benchmarks
 	mkdir -p $(BUILD)
 	$(BENCH_BUILD)/bench/glimmora-bench --benchmark_out=$(BUILD)/bench.json --benchmark_out_format=json
+
+# PREFIX and DESTDIR as usual: make install PREFIX=/usr DESTDIR=/tmp/root
+PREFIX       ?= /usr/local
+install: build
+	DESTDIR=$(DESTDIR) cmake --install $(BUILD) --prefix $(PREFIX)
+
+# A Debian package of the game in the build folder (glimmora_<version>_<arch>.deb).
+package: build
+	cd $(BUILD) && cpack -G DEB
 
 clean:
 	rm -rf $(BUILD) $(ASAN_BUILD) $(FUZZ_BUILD) $(BENCH_BUILD)

@@ -1,6 +1,7 @@
 // SDL start-up and shutdown, the event queue, and the program's folders.
 #include "platform/SdlPlatform.h"
 
+#include "platform/InstallLayout.h"
 #include "platform/SdlAudio.h"
 #include "platform/SdlServices.h"
 #include "platform/SdlWindow.h"
@@ -102,7 +103,7 @@ std::filesystem::path TSdlPlatform::ProgramFolder()
         return std::filesystem::current_path();
     std::filesystem::path folder(base);
     SDL_free(base);
-    return folder;
+    return GameFilesFolder(folder);
 }
 
 std::filesystem::path TSdlPlatform::PreferenceFolder(std::string* error)

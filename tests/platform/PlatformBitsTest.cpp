@@ -1,14 +1,19 @@
 // The small pure pieces of the platform layer: key names, frame pacing, the texts of the
 // log header, and SDL events turned into the game's input values.
 #include "platform/FramePacer.h"
+#include "platform/InstallLayout.h"
 #include "platform/KeyCodes.h"
 #include "platform/SdlInput.h"
 #include "platform/SystemInfo.h"
+#include "tests/common/TempFolder.h"
 
 #include <SDL.h>
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <fstream>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -204,3 +209,29 @@ TEST(SdlInput, WindowEvents)
 }
 
 }  // namespace
+
+// A build tree keeps the archive beside the program; an installation keeps it in the
+// shared data folder next to the program's folder. Without either, the program's folder.
+TEST(InstallLayout, TheArchiveIsFoundBesideTheProgramOrInTheInstalledDataFolder)
+{
+    const struct {
+        const char* Name;
+        std::vector<std::string> Archives;  // folders under the prefix that hold game.zxc
+        std::string Expected;
+    } cases[] = {
+        {"build tree", {"bin", "share/glimmora"}, "bin"},
+        {"installed", {"share/glimmora"}, "share/glimmora"},
+        {"installed for games", {"share/games/glimmora"}, "share/games/glimmora"},
+        {"nowhere", {}, "bin"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.Name);
+        TTempFolder prefix;
+        std::filesystem::create_directories(prefix.Path() / "bin");
+        for (const std::string& folder : c.Archives) {
+            std::filesystem::create_directories(prefix.Path() / folder);
+            std::ofstream(prefix.Path() / folder / "game.zxc") << "x";
+        }
+        EXPECT_EQ(GameFilesFolder(prefix.Path() / "bin"), (prefix.Path() / c.Expected).lexically_normal());
+    }
+}
