@@ -568,7 +568,7 @@ bool TStandardLevelScreen::StartDialogOverDay(const std::string& script, const s
     TDialogStart start;
     start.Script = script;
     start.Context = kDialogInLevel;
-    start.ReturnMode = TScreenMode::smLevel;
+    start.ReturnMode = PlayedMode();
     start.Under = this;
     start.Level = &dialogLevel_;
     start.DrawUnder = [this] { dialogLevel_.DrawThings(); };
