@@ -9,6 +9,7 @@
 #include "gameplay/LevelFrame.h"
 #include "gameplay/LevelGame.h"
 #include "gameplay/LevelResults.h"
+#include "gameplay/PixelSearch.h"
 #include "gameplay/Scoring.h"
 
 #include <algorithm>
@@ -273,6 +274,7 @@ void TickSteps(tLevel& level, TLevelGame& game, TBonusBox& box, const TLevelFram
         return;
     if (box.ResolveAt > 0 && box.ResolveAt <= now)
         ResolveSwap(level, game, box, now);
+    PayDayPrize(level, game, box.PrizePaid, now);
     TickGameCompleteTimer(level, game, now);
     if (flow.Phase != TLevelPhase::Running)
         return;

@@ -77,6 +77,7 @@ struct TBonusBox {
     bool CashChanged = true;  // the register needs drawing again
     std::vector<TDelayedSound> Sounds;
 
+    bool PrizePaid = false;  // the day's prize went into the till as it was won
     bool LeftDown = false;   // the left button went down over the box and is held
     bool Filled = false;
 

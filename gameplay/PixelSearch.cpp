@@ -9,6 +9,7 @@
 #include "gameplay/LevelFrame.h"
 #include "gameplay/LevelGame.h"
 #include "gameplay/LevelResults.h"
+#include "gameplay/Scoring.h"
 #include "metagame/Player.h"
 
 #include <algorithm>
@@ -203,6 +204,7 @@ void TickSteps(tLevel& level, TLevelGame& game, TPixelSearch& search, const TLev
     if (flow.Phase != TLevelPhase::Running)
         return;
     TickTargets(level, game, search, now);
+    PayDayPrize(level, game, search.PrizePaid, now);
     TickGameCompleteTimer(level, game, now);
 }
 
@@ -353,6 +355,16 @@ void PixelMiss(tLevel& level, TLevelGame& game, TPixelSearch& search, int32_t x,
     level.Times.LevelStart -= kMissPenaltyMs;
     ++search.Penalties;
     OpenPenalty(level, game, now);
+}
+
+void PayDayPrize(tLevel& level, TLevelGame& game, bool& paid, int64_t now)
+{
+    const int64_t at = level.Times.CompleteAt;
+    if (paid || at <= 0 || at > now || level.Play.Flow.Phase != TLevelPhase::Running || level.Play.Flow.Paused)
+        return;
+    paid = true;
+    if (level.Goals.Prize > 0)
+        AddScore(level, game, level.Goals.Prize, 0, now);
 }
 
 void TickPixel(tLevel& level, TLevelGame& game, TPixelSearch& search, const TLevelFrame& frame)

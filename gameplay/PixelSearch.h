@@ -58,6 +58,7 @@ struct TPixelSearch {
     int64_t SlideAt = 0;  // the panel moves on to the next type; 0 none
     int32_t PanelTop = 463;
     int32_t Spacing = 0;
+    bool PrizePaid = false;  // the day's prize went into the till as it was won
     // The scene or the panel changed: the background is composed again.
     bool SceneChanged = true;
 };
@@ -97,6 +98,9 @@ void TickPixel(tLevel& level, TLevelGame& game, TPixelSearch& search, const TLev
 void WGame_TFPixel_BHint_MouseUp(tLevel& level, TLevelGame& game, TPixelSearch& search);
 // The hint label has had its click (the day is resumed by the caller).
 void HidePixelHintLabel(TLevelGame& game, TPixelSearch& search);
+
+// The day's prize goes into the till once, as the day is won (its results count it).
+void PayDayPrize(tLevel& level, TLevelGame& game, bool& paid, int64_t now);
 
 // A paused day resumes: every pending time of the search moves on by the pause.
 void ShiftPixel(TPixelSearch& search, int64_t by);

@@ -219,7 +219,7 @@ TEST_F(BonusBoxTest, CollectedCellsEmptyFallAndRefillAndTheRegisterFollows)
     EXPECT_NE(std::find(sounds.Events.begin(), sounds.Events.end(), "Fall"), sounds.Events.end());
 }
 
-TEST_F(BonusBoxTest, ReachingTheCountCompletesTheDayOneSecondLater)
+TEST_F(BonusBoxTest, ReachingTheCountCompletesTheDayOneSecondLaterWithItsPrize)
 {
     level->Play.Flow.CompleteNeed = 3;
     Grid({"ABAC", "CABC", "BCCA"});
@@ -229,6 +229,11 @@ TEST_F(BonusBoxTest, ReachingTheCountCompletesTheDayOneSecondLater)
     ResolveSwap(*level, game, box, clock.NowMs());
     EXPECT_EQ(level->Times.CompleteAt, clock.NowMs() + 1000);
     EXPECT_EQ(box.CashQueue.back().Percent, 100);
+    // The prize goes into the till as the day is won, beside the pieces' points.
+    level->Goals.Prize = 150;
+    Play(1020);
+    EXPECT_EQ(level->Play.Flow.Phase, TLevelPhase::Complete);
+    EXPECT_EQ(level->Play.Score.LevelScore, 3 + 150);
 }
 
 TEST_F(BonusBoxTest, WithoutACountTheRegisterIsFullAndOnlyTheTimeEndsTheDay)
@@ -335,9 +340,12 @@ TEST_F(BonusBoxTest, AtTheTimeTheDayIsWonFromTheBasicGoal)
         Grid({"ABA", "CAB", "BCC"});
         box.Collected = c.Collected;
         level->Play.Score.LevelScore = c.Collected;
+        level->Goals.Prize = 150;
         Running(1000);
         Play(1100);
         EXPECT_EQ(level->Play.Flow.Phase, c.Expected) << c.Collected;
+        // A lost day earns its pieces but not the prize.
+        EXPECT_EQ(level->Play.Score.LevelScore, c.Collected + (c.Expected == TLevelPhase::Complete ? 150 : 0));
     }
 }
 

@@ -124,6 +124,7 @@ TEST_F(PixelSearchTest, FindingBothPartsCompletesTheOutfitAndTheLastOneTheDay)
     AddHeap("Dress_2_2.png", {200, 100});
     level->CountCompleteFishes = {1, 0};
     level->Play.Flow.CompleteNeed = 1;
+    level->Goals.Prize = 200;
     Prepare();
     PixelClick(*level, game, search, Centre(1).X, Centre(1).Y);
     EXPECT_FALSE(search.Heaps[1].Active);
@@ -138,6 +139,8 @@ TEST_F(PixelSearchTest, FindingBothPartsCompletesTheOutfitAndTheLastOneTheDay)
     EXPECT_EQ(Count(sounds.Events, "FullDress"), 1);
     Play(1600);
     EXPECT_EQ(level->Play.Flow.Phase, TLevelPhase::Complete);
+    // Finds pay nothing; the won day pays its prize.
+    EXPECT_EQ(level->Play.Score.LevelScore, 200);
 }
 
 TEST_F(PixelSearchTest, APartAlreadyInItsSlotOrOfATypeNotOnThePanelIsAMiss)
