@@ -143,6 +143,25 @@ TEST(HeadlessRun, ANewPlayerSeesTheLoadingTheSplashAndTheTitle)
     EXPECT_EQ(ToLf(again.Read("trace.txt")), trace);
 }
 
+// An installation keeps the program in bin/ and its files in share/glimmora/; the
+// installed program finds them from any working folder and comes to the title.
+TEST(HeadlessRun, TheInstalledProgramFindsItsFilesFromAnyFolder)
+{
+    TTempFolder scratch;
+    const std::filesystem::path prefix = scratch.Path() / "usr";
+    const std::string install = "cmake --install '" + std::string(GLIMMORA_BUILD) + "' --prefix '" + prefix.string() +
+                                "' > '" + (scratch.Path() / "install.txt").string() + "' 2>&1";
+    ASSERT_EQ(std::system(install.c_str()), 0) << scratch.Read("install.txt");
+    for (const char* file : {"bin/glimmora", "share/glimmora/game.zxc", "share/glimmora/options.cfg",
+                             "share/applications/glimmora.desktop", "share/icons/hicolor/48x48/apps/glimmora.png"})
+        EXPECT_TRUE(std::filesystem::exists(prefix / file)) << file;
+
+    const std::string run = "cd '" + scratch.Path().string() + "' && '" + (prefix / "bin/glimmora").string() + "' " +
+                            FixedRun(scratch, 200) + " > '" + (scratch.Path() / "output.txt").string() + "' 2>&1";
+    ASSERT_EQ(std::system(run.c_str()), 0) << scratch.Read("output.txt");
+    EXPECT_NE(scratch.Read("trace.txt").find("mode smTitle"), std::string::npos) << scratch.Read("trace.txt");
+}
+
 TEST(HeadlessRun, TheOptionsWindowSavesTheMusicVolumeAndCtrlPNumbersShots)
 {
     TTempFolder scratch;
