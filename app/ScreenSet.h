@@ -4,16 +4,19 @@
 
 #include "screens/DialogScreen.h"
 #include "screens/HighScoreWindows.h"
+#include "screens/Journey.h"
 #include "screens/LoadingScreen.h"
+#include "screens/MapScreen.h"
 #include "screens/OptionsWindow.h"
 #include "screens/ProfileWindows.h"
 #include "screens/ScreenContext.h"
+#include "screens/ShopScreen.h"
 #include "screens/TitleScreen.h"
 #include "screens/level/BonusLevelScreen.h"
 #include "screens/level/LevelScreen.h"
 #include "screens/level/PixelLevelScreen.h"
 
-class TScreenSet {
+class TScreenSet final : public IJourney {
 public:
     TScreenSet(const TScreenContext& context, TPlayersFile& players, TScreenTable& table)
         : Context(context),
@@ -21,11 +24,13 @@ public:
           Dialog(Context),
           Profiles(Context, players),
           Loading(Context, Profiles),
-          Title(Context, Options, Profiles),
+          Title(Context, Options, Profiles, players),
           HighScores(Context, players, Profiles),
           Level(Context, players, Options),
           Bonus(Context, Level),
-          Pixel(Context, Level)
+          Pixel(Context, Level),
+          Map(Context, players, *this),
+          Shop(Context, players, *this)
     {
         table.Set(TScreenMode::smSplash, &Loading);
         table.Set(TScreenMode::smTitle, &Title);
@@ -35,9 +40,22 @@ public:
         table.Set(TScreenMode::smBonusLevel, &Bonus);
         table.Set(TScreenMode::smPixelLevel, &Pixel);
         table.Set({TScreenMode::smDialog, TScreenMode::smDialogEnded}, &Dialog);
+        table.Set(TScreenMode::smMap, &Map);
+        table.Set(TScreenMode::smShop, &Shop);
         Level.SetDialogs(&Dialog);
+        Level.SetJourney(this);
         Level.SetVariants(&Bonus, &Pixel);
+        Title.SetJourney(this);
+        Map.SetDialogs(&Dialog);
+        Shop.SetDialogs(&Dialog);
     }
+
+    // IJourney
+    void OpenMap(bool full, bool fromFirstDialog) override { Map.OpenMap(full, fromFirstDialog); }
+    void OpenShop(bool withDialog) override { Shop.CreateAndShowShop(withDialog); }
+    bool StartDay(int32_t episod, int32_t levelIndex) override { return Level.StartDay(episod, levelIndex); }
+    void NewGame() override { Level.NewGame(); }
+    void OpenGameComplete() override { HighScores.OpenGameComplete(); }
 
     TScreenContext Context;
     TOptionsWindow Options;
@@ -50,4 +68,6 @@ public:
     TStandardLevelScreen Level;
     TBonusLevelScreen Bonus;
     TPixelLevelScreen Pixel;
+    TMapScreen Map;
+    TShopScreen Shop;
 };

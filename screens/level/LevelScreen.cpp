@@ -19,10 +19,13 @@
 #include "graphics/Display.h"
 #include "interface/QelForm.h"
 #include "interface/QelInterfaceEngine.h"
+#include "metagame/EpisodProgress.h"
 #include "metagame/Episods.h"
 #include "metagame/Player.h"
 #include "metagame/PlayersFile.h"
+#include "metagame/Shop.h"
 #include "screens/DialogScreen.h"
+#include "screens/Journey.h"
 #include "screens/TitleScreen.h"
 
 #include <array>
@@ -44,6 +47,10 @@ constexpr const char* kInvoice = "Invoice.png";
 constexpr int32_t kMusicFadeMs = 1000;
 // After a day the whole screen is drawn again for this long, while the windows change.
 constexpr int64_t kFullRedrawMs = 1000;
+// The opening box of an upgrade unlocked during a day.
+constexpr const char* kUnlockBoxEffect = "efUnlockBox.xml";
+constexpr TPoint kUnlockBoxPos{516, 280};
+constexpr int64_t kUnlockBoxDelay = 300;
 
 constexpr std::array<TScreenMethod<TStandardLevelScreen>, 15> kMethods{{
     {"WBeforeLevel_BPlay_MouseUp", &TStandardLevelScreen::WBeforeLevel_BPlay_MouseUp},
@@ -60,7 +67,7 @@ constexpr std::array<TScreenMethod<TStandardLevelScreen>, 15> kMethods{{
     {"WExitToMainMenu_BOk_MouseUp", &TStandardLevelScreen::WExitToMainMenu_BOk_MouseUp},
     {"WLevelComplete_BOk_MouseUp", &TStandardLevelScreen::WLevelComplete_BOk_MouseUp},
     {"WGameOver_BOk_MouseUp", &TStandardLevelScreen::WGameOver_BOk_MouseUp},
-    {"WContinue_BPlaySaved_MouseUp", &TStandardLevelScreen::WContinue_BPlaySaved_MouseUp},
+    {"WUnlockItem_BOK_MouseUp", &TStandardLevelScreen::WUnlockItem_BOK_MouseUp},
 }};
 
 TLevelMouseButton LevelButton(TQelMouseButton button)
@@ -148,6 +155,7 @@ TLevelOptions TStandardLevelScreen::DayOptions() const
 {
     TLevelOptions options;
     options.DebugMode = c_.Options.IsDebugMode();
+    options.CustomLevel = customDay_;
     // A bot plays as in the simulator: no balloons to read, nothing kept selected.
     if (!botPlays_) {
         options.HintsOn = c_.Options.HintsMode != 0;
@@ -223,28 +231,30 @@ void TStandardLevelScreen::TraceResult()
                                  IntToStr(result.Score) + " " + IntToStr(result.Goal));
 }
 
-void TStandardLevelScreen::NextDay()
+void TStandardLevelScreen::ContinueGame()
 {
-    const TEpisods& episods = c_.Tables.Episods;
-    int32_t episod = c_.Player.CurrentEpisod;
-    int32_t level = c_.Player.CurrentLevel + 1;
-    while (const TEpisod* entry = episods.Episod(episod)) {
-        const int32_t count = static_cast<int32_t>(entry->Levels.size());
-        // Bonus and pixel days need their screens; without them the day is passed by.
-        while (level < count && !entry->Levels[static_cast<size_t>(level)].IsStandard() &&
-               !(entry->Levels[static_cast<size_t>(level)].Bonus ? bonus_ : pixel_))
-            ++level;
-        if (level < count) {
-            c_.Player.CurrentEpisod = episod;
-            c_.Player.CurrentLevel = level;
-            SavePlayer();
-            StartDay(episod, level);
-            return;
-        }
-        ++episod;
-        level = 0;
+    if (!journey_ || customDay_) {
+        BackToTitle();
+        return;
     }
-    BackToTitle();
+    TPlayer& player = c_.Player;
+    const TProgress progress = AdvanceAfterLevel(player, c_.Tables.Episods);
+    SavePlayer();
+    switch (progress) {
+    case TProgress::NextLevel:
+        StartDay(player.CurrentEpisod, player.CurrentLevel);
+        break;
+    case TProgress::NextEpisode:
+        EndDay();
+        journey_->OpenMap(true, true);
+        break;
+    case TProgress::GameComplete:
+        EndDay();
+        journey_->OpenMap(false, false);
+        c_.Interface.SetObjectProperty("WMap_TFPlay", "Visible", "False");
+        journey_->OpenGameComplete();
+        break;
+    }
 }
 
 void TStandardLevelScreen::GoOnToNextDay()
@@ -271,6 +281,7 @@ TScreenMode TStandardLevelScreen::PlayedMode() const
 void TStandardLevelScreen::BackToTitle()
 {
     EndDay();
+    customDay_ = false;
     c_.Effects.DeleteAllEffects(c_.Effects.Main);
     c_.Interface.HideModalList();
     GoInTitle(c_);
@@ -512,27 +523,37 @@ void TStandardLevelScreen::WHintBeforeLevel_BOk_MouseUp()
 
 void TStandardLevelScreen::WLevelComplete_BOk_MouseUp()
 {
-    // The map and the shop come between days once they exist; until then the next day
-    // starts at once.
     c_.Interface.HideModal("WLevelComplete");
     c_.Effects.DeleteAllEffects(c_.Effects.Main);
-    NextDay();
+    c_.Shell.FullRedrawUntil = c_.Clock.NowMs() + kFullRedrawMs;
+    // A standard day next in the same shop is reached through the catalogue; anything
+    // else (a bonus or picture day, a new shop, the end) goes on as the continue button.
+    TPlayer& player = c_.Player;
+    const TLevelInEpisod* next = c_.Tables.Episods.Level(player.CurrentEpisod, player.CurrentLevel + 1);
+    if (journey_ && next && next->IsStandard()) {
+        player.CurrentLevel += 1;
+        SavePlayer();
+        EndDay();
+        journey_->OpenShop(true);
+        return;
+    }
+    ContinueGame();
 }
 
-void TStandardLevelScreen::WGame_BContinue_MouseUp() { NextDay(); }
+void TStandardLevelScreen::WGame_BContinue_MouseUp() { ContinueGame(); }
 
 void TStandardLevelScreen::WGameOver_BOk_MouseUp()
 {
-    // The shop to try the day again comes with its screen; until then the title.
     if (session_)
         session_->Level().Play.Counters.Items.clear();
     SavePlayer();
-    BackToTitle();
-}
-
-void TStandardLevelScreen::WContinue_BPlaySaved_MouseUp()
-{
-    StartDay(c_.Player.CurrentEpisod, c_.Player.CurrentLevel);
+    if (!journey_) {
+        BackToTitle();
+        return;
+    }
+    // The catalogue opens before the same day is tried again.
+    EndDay();
+    journey_->OpenShop(false);
 }
 
 // ---- The day's host ----------------------------------------------------------------------
@@ -586,7 +607,48 @@ bool TStandardLevelScreen::StartDialogOverDay(const std::string& script, const s
     return dialogs_->Start(start);
 }
 
-void TStandardLevelScreen::ShowUnlockWindow(int32_t) {}
+void TStandardLevelScreen::ShowUnlockWindow(int32_t slot)
+{
+    // The first day of a shop unlocks nothing to show: its catalogue comes after it.
+    TPlayer& player = c_.Player;
+    if (!session_ || player.CurrentLevel == 0 || slot < 1 || slot > kUpgradeSlots)
+        return;
+    LogAndCarryOn(c_.Log, "Error HintItemUnlocked", [&] {
+        const TEpisod* episod = c_.Tables.Episods.Episod(player.CurrentEpisod);
+        const size_t index = static_cast<size_t>(slot - 1);
+        const TShopUpgrade* upgrade =
+            episod && index < episod->Upgrades.size() ? c_.Tables.Shop.Upgrade(episod->Upgrades[index]) : nullptr;
+        if (!upgrade)
+            return;
+        session_->Pause();
+        c_.Shell.PreviousScreenMode = c_.Shell.ScreenMode;
+        EnterScreen(TLevelScreen::GameMenu);
+        c_.Interface.ShowModal("WUnlockItem");
+        c_.Surfaces.LoadSurfFromFileOrFileFolder(c_.Data, upgrade->FileName);
+        c_.Interface.SetObjectProperty("WUnlockItem_LPic", "Picture", upgrade->FileName);
+        c_.Interface.SetObjectProperty("WUnlockItem_LDescription", "Caption",
+                                       VariantToString(c_.Interface.GetObjectValue("WResource2_" + upgrade->ID, "Caption")));
+        c_.Sounds.AddSoundEffect("UnlockItem");
+        player.NewlyUnlocked[index] = true;
+        for (const char* picture :
+             {"HintItemUnlocked.png", "BoxTopSide.png", "BoxLeftSide.png", "BoxRightSide.png", "LockedBox.png"})
+            c_.Surfaces.LoadSurfFromFileOrFileFolder(c_.Data, picture);
+        TQelEffectParams box;
+        box.File = kUnlockBoxEffect;
+        box.X = kUnlockBoxPos.X;
+        box.Y = kUnlockBoxPos.Y;
+        box.StartTime = c_.Clock.NowMs() + kUnlockBoxDelay;
+        box.Picture = upgrade->FileName;
+        c_.Effects.CreateQelEffectFromFile(c_.Effects.Main, kUnlockBoxEffect, box);
+    });
+}
+
+void TStandardLevelScreen::WUnlockItem_BOK_MouseUp()
+{
+    c_.Effects.DeleteAllScreenEffectByName(c_.Effects.Main, kUnlockBoxEffect);
+    c_.Interface.HideModal("WUnlockItem");
+    Resume();
+}
 
 void TStandardLevelScreen::StopMusic() { c_.Sounds.StopMusic(false); }
 

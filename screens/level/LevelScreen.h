@@ -27,6 +27,7 @@
 #include <string>
 #include <vector>
 
+class IJourney;
 class TDialogScreen;
 class TPlayersFile;
 
@@ -55,6 +56,8 @@ public:
     void SetBotPlays(bool plays) { botPlays_ = plays; }
     // The screen that plays the day's introductions and pop-up hints over it.
     void SetDialogs(TDialogScreen* dialogs) { dialogs_ = dialogs; }
+    // Where a finished day leads: the catalogue, the map, the next day.
+    void SetJourney(IJourney* journey) { journey_ = journey; }
     // A new game begins: the next day plays its story dialogs as a won day's successor does.
     void NewGame() { flags_.WonOrNewGame = true; }
     // The window lost the focus: a played day pauses under the game menu.
@@ -70,6 +73,9 @@ public:
     }
     // The day is over or skipped: the next day of the player's progress, or the title.
     void GoOnToNextDay();
+    // A day started from the developers' day list: when it is over the title shows
+    // instead of the next day, and the player's progress stays. Cleared at the title.
+    void SetCustomDay(bool custom) { customDay_ = custom; }
 
     // IScreen
     void Tick(int64_t now) override;
@@ -96,7 +102,7 @@ public:
     void WExitToMainMenu_BOk_MouseUp();
     void WLevelComplete_BOk_MouseUp();
     void WGameOver_BOk_MouseUp();
-    void WContinue_BPlaySaved_MouseUp();
+    void WUnlockItem_BOK_MouseUp();
 
 private:
     // ILevelHost
@@ -135,8 +141,9 @@ private:
     void TraceResult();
     void OpenMenu();
     void Resume();
-    // The next standard day of the player's progress, or the title after the last one.
-    void NextDay();
+    // The player goes on after a won day: the next day of the episode, or the map of the
+    // next shop, or the end of the game.
+    void ContinueGame();
     // Every window and effect closes and the title comes back with its music.
     void BackToTitle();
     void EndDay();
@@ -166,9 +173,11 @@ private:
     bool resultTraced_ = false;
     std::optional<uint32_t> daySeed_;
     bool botPlays_ = false;
+    bool customDay_ = false;
     IDayVariant* bonus_ = nullptr;
     IDayVariant* pixel_ = nullptr;
     TDialogScreen* dialogs_ = nullptr;
+    IJourney* journey_ = nullptr;
     TDayUnderDialog dialogLevel_;
     TScreenMethods methods_;
 };
