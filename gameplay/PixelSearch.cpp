@@ -206,6 +206,11 @@ void TickSteps(tLevel& level, TLevelGame& game, TPixelSearch& search, const TLev
     TickTargets(level, game, search, now);
     PayDayPrize(level, game, search.PrizePaid, now);
     TickGameCompleteTimer(level, game, now);
+    // The results stand over a panel without its buttons.
+    if (flow.Phase == TLevelPhase::Complete)
+        for (const char* button : {"WGame_TFPixel_BHint", "WGame_TFPixel_EfOnHintButton", "WGame_TFPixel_BMenu",
+                                   "WGame_TFPixel_BSkip"})
+            SetVisible(game.TheWindows(), button, false);
 }
 
 }  // namespace
@@ -262,6 +267,9 @@ void PrepareHeaps(tLevel& level, TLevelGame& game, TPixelSearch& search)
         SetVisible(game.TheWindows(), "WGame_TFPixel_LHint", false);
         // The search panel takes the place of the standard one.
         SetVisible(game.TheWindows(), "WGame_TFStandart", false);
+        // A day before may have left the panel without its buttons.
+        for (const char* button : {"WGame_TFPixel_BHint", "WGame_TFPixel_EfOnHintButton", "WGame_TFPixel_BMenu"})
+            SetVisible(game.TheWindows(), button, true);
         search.LastFindAt = game.Now();
         search.SceneChanged = true;
     });

@@ -141,6 +141,8 @@ TEST_F(PixelSearchTest, FindingBothPartsCompletesTheOutfitAndTheLastOneTheDay)
     EXPECT_EQ(level->Play.Flow.Phase, TLevelPhase::Complete);
     // Finds pay nothing; the won day pays its prize.
     EXPECT_EQ(level->Play.Score.LevelScore, 200);
+    EXPECT_EQ(windows.Value("WGame_TFPixel_BHint", "Visible"), "False");
+    EXPECT_EQ(windows.Value("WGame_TFPixel_BMenu", "Visible"), "False");
 }
 
 TEST_F(PixelSearchTest, APartAlreadyInItsSlotOrOfATypeNotOnThePanelIsAMiss)
