@@ -33,6 +33,8 @@ constexpr int32_t kAlertRepeat = 5000;
 const TPoint kAlertPos{638, 45};
 constexpr int32_t kHintTries = 1000;
 constexpr double kGuideScale = 1.5;
+// More outfits of one kind than this would only be slots nobody can see or finish.
+constexpr int32_t kMaxSlotsPerType = 64;
 
 void SetVisible(ILevelWindows& windows, const std::string& name, bool visible)
 {
@@ -65,7 +67,7 @@ void LayOutTargets(tLevel& level, TLevelGame& game, TPixelSearch& search)
     search.Targets.clear();
     int32_t most = 0;
     for (int32_t count : level.CountCompleteFishes)
-        most = std::max(most, count);
+        most = std::max(most, std::min(count, kMaxSlotsPerType));
     // With no slots to show, there is nothing to lay out.
     if (most < 1)
         return;
@@ -76,7 +78,11 @@ void LayOutTargets(tLevel& level, TLevelGame& game, TPixelSearch& search)
     for (size_t i = 0; i < types; ++i) {
         const int32_t type = level.LevelFishes[i];
         const TFishkaType* t = level.Types().Type(type);
-        for (int32_t k = 0; k < level.CountCompleteFishes[i]; ++k) {
+        const int32_t count = std::min(level.CountCompleteFishes[i], kMaxSlotsPerType);
+        if (count < level.CountCompleteFishes[i])
+            level.WriteLog("Error PrepareHeaps: " + std::to_string(level.CountCompleteFishes[i]) +
+                           " outfits of one kind; the panel takes " + std::to_string(kMaxSlotsPerType));
+        for (int32_t k = 0; k < count; ++k) {
             TPixelTarget target;
             target.TypeIndex = type;
             target.Number = number;

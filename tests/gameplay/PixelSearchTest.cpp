@@ -117,6 +117,15 @@ TEST_F(PixelSearchTest, WithoutOutfitCountsThereAreNoSlots)
     EXPECT_TRUE(search.Targets.empty());
 }
 
+TEST_F(PixelSearchTest, AnOutfitCountBeyondAnyPanelIsCutWithALogLine)
+{
+    level->CountCompleteFishes = {2000000000, 1};
+    Prepare();
+    EXPECT_EQ(search.Targets.size(), 64u + 1u);
+    ASSERT_FALSE(testLog.Lines.empty());
+    EXPECT_NE(testLog.Lines.front().find("Error PrepareHeaps"), std::string::npos);
+}
+
 TEST_F(PixelSearchTest, FindingBothPartsCompletesTheOutfitAndTheLastOneTheDay)
 {
     AddHeap("Shelf.png", {0, 0});
