@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -22,6 +23,8 @@ constexpr int32_t kRingX = kCashColumnX - 10;
 constexpr int32_t kRingHalf = 8;
 constexpr int32_t kBadgeX = 72;
 constexpr int32_t kBadgeHalf = 20;
+constexpr double kBobPixels = 3.0;  // how far a waiting badge floats up and down
+constexpr double kBobMs = 260.0;    // the float's pace: a full swing in about 1.6 s
 const TRect kRegisterArea{0, kCashScaleTop - 30, 120, kCashScaleTop + kCashScaleHeight + 60};
 constexpr std::array<const char*, kBoxGoals> kBadges = {"CashRegisterBasic.png", "CashRegisterGreat.png",
                                                         "CashRegisterExcellent.png"};
@@ -80,7 +83,8 @@ void TBonusBoxPainter::DrawLevelBox(const tLevel& level, const TBonusBox& box, c
     });
 }
 
-void TBonusBoxPainter::DrawProgressBarInBonus(const tLevel& level, const TBonusBox& box, const std::string& target)
+void TBonusBoxPainter::DrawProgressBarInBonus(const tLevel& level, const TBonusBox& box, const std::string& target,
+                                              int64_t now)
 {
     LogAndCarryOn(log_, "Error TLevel.DrawProgressBarInBonus", [&] {
         grid_.FillRedrawGrid(kRegisterArea, kRedrawMark);
@@ -95,9 +99,13 @@ void TBonusBoxPainter::DrawProgressBarInBonus(const tLevel& level, const TBonusB
         surfaces_.DrawWithAlphaChannel("CashRegisterTop.png", target, kTubeX, kTubeY);
         for (int g = 0; g < kBoxGoals; ++g) {
             surfaces_.DrawWithAlphaChannel("CashRegisterRingT.png", target, kRingX, box.RingY[g] - kRingHalf);
-            // A goal still ahead shows its badge faintly; a passed one in full.
-            surfaces_.DrawWithAlphaChannel(kBadges[static_cast<size_t>(g)], target, kBadgeX, box.RingY[g] - kBadgeHalf,
-                                           box.GoalPassed[static_cast<size_t>(g)] ? 255 : 150);
+            // A goal still ahead floats faintly by its ring, each at its own phase; a passed
+            // one stands fixed in full.
+            const bool passed = box.GoalPassed[static_cast<size_t>(g)];
+            const int32_t bob =
+                passed ? 0 : static_cast<int32_t>(std::lround(kBobPixels * std::sin(static_cast<double>(now) / kBobMs + g)));
+            surfaces_.DrawWithAlphaChannel(kBadges[static_cast<size_t>(g)], target, kBadgeX,
+                                           box.RingY[g] - kBadgeHalf + bob, passed ? 255 : 150);
         }
         (void)level;
     });

@@ -18,8 +18,10 @@ public:
     TBonusBoxPainter(TSurfEngine& surfaces, TRedrawGrid& grid, TGameLog& log);
 
     void DrawLevelBox(const tLevel& level, const TBonusBox& box, const std::string& target, int64_t now);
-    // The register goes over the bonus panel, so after the interface.
-    void DrawProgressBarInBonus(const tLevel& level, const TBonusBox& box, const std::string& target);
+    // The register goes over the bonus panel, so after the interface. A goal not yet
+    // reached floats gently by its ring.
+    void DrawProgressBarInBonus(const tLevel& level, const TBonusBox& box, const std::string& target,
+                                int64_t now = 0);
 
 private:
     TSurfEngine& surfaces_;

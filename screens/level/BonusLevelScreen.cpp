@@ -70,7 +70,7 @@ void TBonusLevelScreen::DrawOverInterface() { day_.DrawOverInterface(); }
 
 void TBonusLevelScreen::DrawOverPanel(TLevelSession& day)
 {
-    painter_.DrawProgressBarInBonus(day.Level(), day.Box(), kFrame);
+    painter_.DrawProgressBarInBonus(day.Level(), day.Box(), kFrame, c_.Clock.NowMs());
 }
 
 void TBonusLevelScreen::MakeBackground(TLevelSession& day)
