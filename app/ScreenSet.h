@@ -2,6 +2,9 @@
 // share; each is linked into the screen table under the modes it serves.
 #pragma once
 
+#include "editor/CustomLevelsWindow.h"
+#include "editor/EditorScreen.h"
+#include "editor/PixelEditorScreen.h"
 #include "screens/DialogScreen.h"
 #include "screens/HighScoreWindows.h"
 #include "screens/Journey.h"
@@ -30,7 +33,10 @@ public:
           Bonus(Context, Level),
           Pixel(Context, Level),
           Map(Context, players, *this),
-          Shop(Context, players, *this)
+          Shop(Context, players, *this),
+          Editor(Context, Level),
+          PixelEditor(Context, Level, Pixel),
+          CustomLevels(Context, Level, Editor, PixelEditor)
     {
         table.Set(TScreenMode::smSplash, &Loading);
         table.Set(TScreenMode::smTitle, &Title);
@@ -42,6 +48,10 @@ public:
         table.Set({TScreenMode::smDialog, TScreenMode::smDialogEnded}, &Dialog);
         table.Set(TScreenMode::smMap, &Map);
         table.Set(TScreenMode::smShop, &Shop);
+        table.Set(TScreenMode::smEditor, &Editor);
+        table.Set({TScreenMode::smPixelEditor, TScreenMode::smSelectElements}, &PixelEditor);
+        Title.SetCustomLevels([this] { CustomLevels.Open(); });
+        Editor.SetQuitTo([this] { CustomLevels.Open(); });
         Level.SetDialogs(&Dialog);
         Level.SetJourney(this);
         Level.SetVariants(&Bonus, &Pixel);
@@ -70,4 +80,7 @@ public:
     TPixelLevelScreen Pixel;
     TMapScreen Map;
     TShopScreen Shop;
+    TEditorScreen Editor;
+    TPixelEditorScreen PixelEditor;
+    TCustomLevelsWindow CustomLevels;
 };

@@ -159,7 +159,13 @@ void TTitleScreen::WTitle_BPlay_MouseUp()
     });
 }
 void TTitleScreen::WTitle_BInstructions_MouseUp() { NotAvailableYet("WTitle_BInstructions_MouseUp"); }
-void TTitleScreen::WTitle_BEdit_MouseUp() { NotAvailableYet("WTitle_BEdit_MouseUp"); }
+void TTitleScreen::WTitle_BEdit_MouseUp()
+{
+    if (openCustomLevels_)
+        openCustomLevels_();
+    else
+        NotAvailableYet("WTitle_BEdit_MouseUp");
+}
 void TTitleScreen::WTitle_BQuit_MouseUp() { c_.Commands.Quit(); }
 void TTitleScreen::WTitle_BPlayLevel_MouseUp() {}
 void TTitleScreen::WTitle_BOptions_MouseUp() { options_.Open(); }

@@ -10,6 +10,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 
 class IJourney;
 class TPlayersFile;
@@ -27,6 +28,8 @@ public:
 
     // Where Play leads: the map or the saved day.
     void SetJourney(IJourney* journey) { journey_ = journey; }
+    // What the developers' button opens: the day list of the editor.
+    void SetCustomLevels(std::function<void()> open) { openCustomLevels_ = std::move(open); }
 
     void Tick(int64_t now) override;
 
@@ -51,5 +54,6 @@ private:
     TProfileWindows& profiles_;
     TPlayersFile& players_;
     IJourney* journey_ = nullptr;
+    std::function<void()> openCustomLevels_;
     TScreenMethods methods_;
 };
