@@ -160,7 +160,10 @@ void TEditorScreen::WEditor_TFPanel_RB_MouseUp() { ReadFlags(); }
 
 void TEditorScreen::ReadFlags()
 {
-    auto checked = [&](const char* name) { return VariantToInt(c_.Interface.GetObjectValue(name, "Checked")) != 0; };
+    // A check reads back as "True" or "False".
+    auto checked = [&](const char* name) {
+        return EqualsNoCase(VariantToString(c_.Interface.GetObjectValue(name, "Checked")), "True");
+    };
     flags_.Lenta = checked(kRadios[0]);
     flags_.Oblaka = checked(kRadios[1]);
     flags_.Upgrade = checked(kRadios[2]);

@@ -182,7 +182,7 @@ void TPixelEditorScreen::WEditor_TFPanel2_CBFlip_MouseUp()
     if (!level || selected_ < 0 || static_cast<size_t>(selected_) >= level->Scene.HeapPictures.size())
         return;
     level->Scene.HeapPictures[static_cast<size_t>(selected_)].Flip =
-        VariantToInt(c_.Interface.GetObjectValue("WEditor_TFPanel2_CBFlip", "Checked")) != 0;
+        EqualsNoCase(VariantToString(c_.Interface.GetObjectValue("WEditor_TFPanel2_CBFlip", "Checked")), "True");
     Remake();
 }
 
