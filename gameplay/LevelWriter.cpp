@@ -7,6 +7,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <memory>
 #include <sstream>
 
 namespace {
@@ -182,8 +183,14 @@ void WriteHeapPictures(TQelXMLTag& root, const tLevel& level)
     TQelXMLTag& list = DirectChild(root, "HeapPictures");
     SizeChildren(list, heaps.size(), "Pict");
     for (size_t i = 0; i < heaps.size(); ++i) {
-        TQelXMLTag& pict = *list.Children[i];
         const tHeapRec& heap = heaps[i];
+        // Pictures are added, removed and reordered: an element that held another picture
+        // starts afresh, so that no attribute of that picture sticks to this one.
+        if (list.Children[i]->AttributeValue("FileName") != heap.FileName) {
+            const std::string name = list.Children[i]->Name;
+            list.Children[i] = std::make_unique<TQelXMLTag>(name, &list, std::string());
+        }
+        TQelXMLTag& pict = *list.Children[i];
         SetText(pict, "FileName", heap.FileName);
         SetPoint(pict, "Pos", heap.Pos);
         SetOptionalInt(pict, "Angle", heap.Angle, 0);
