@@ -342,10 +342,13 @@ TEST(Shop, AnUpgradeUnlockedInADayOpensItsBoxOverThePausedDay)
     for (const int32_t day : {1, 0}) {
         SCOPED_TRACE(day);
         TGameRig rig(std::pair{0, day});
-        ASSERT_TRUE(rig.RunUntil([&] { return rig.Visible("WBeforeLevel_BPlay"); }, kLoadFrames));
-        rig.Click("WBeforeLevel_BPlay");
-        rig.Frames(5);
         TStandardLevelScreen& level = *rig.Engine->LevelScreen();
+        // The first day opens with its story, the others under the window before them.
+        ASSERT_TRUE(rig.RunUntil([&] { return level.Session() && (day == 0 || rig.Visible("WBeforeLevel_BPlay")); },
+                                 kLoadFrames));
+        if (day != 0)
+            rig.Click("WBeforeLevel_BPlay");
+        rig.Frames(5);
         level.Session()->Game().TheHost().ShowUnlockWindow(2);
         rig.Frame();
         if (day == 0) {

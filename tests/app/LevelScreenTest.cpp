@@ -34,22 +34,27 @@ constexpr int kDayFrames = 9000;
 // plays when one is named.
 class TDayRig : public TGameRig {
 public:
-    explicit TDayRig(const std::string& bot = {}, uint32_t seed = 1) : TGameRig(std::pair{0, 0}, bot, seed) {}
+    explicit TDayRig(const std::string& bot = {}, uint32_t seed = 1, int32_t day = 0)
+        : TGameRig(std::pair{0, day}, bot, seed)
+    {
+    }
     bool RunUntil(const std::function<bool()>& done, int most = kDayFrames) { return TGameRig::RunUntil(done, most); }
     TLevelSession* Day() const { return Engine->LevelScreen()->Session(); }
 };
 
+// The first day teaches with its story instead (the dialog screen's tests); the second
+// day is the first to open under the window before it.
 TEST(LevelScreen, ADayStartsUnderTheWindowBeforeItWithItsDayAndGoal)
 {
-    TDayRig rig;
+    TDayRig rig({}, 1, 1);
     ASSERT_NE(rig.Day(), nullptr);
     rig.Frame();
-    EXPECT_EQ(rig.Trace.First("level"), "Level_1_1.xml");
+    EXPECT_EQ(rig.Trace.First("level"), "Level_1_2.xml");
     EXPECT_EQ(rig.TopWindow(), "WBeforeLevel");
     EXPECT_EQ(rig.Mode(), TScreenMode::smGameMenu);
     EXPECT_TRUE(rig.Day()->Paused());
-    EXPECT_EQ(rig.Value("WBeforeLevel_LDay"), rig.Value("WResource_LDay1"));
-    EXPECT_EQ(rig.Value("WBeforeLevel_LGoalCount"), "$200");
+    EXPECT_EQ(rig.Value("WBeforeLevel_LDay"), rig.Value("WResource_LDay2"));
+    EXPECT_EQ(rig.Value("WBeforeLevel_LGoalCount"), "$" + std::to_string(rig.Day()->Level().Goals.Goal));
     // A developer's day with nobody playing yet is played by a new profile of its own.
     EXPECT_EQ(rig.Engine->Player.Name, "Tester");
     EXPECT_TRUE(rig.Trace.Has("save players.dat"));
@@ -121,7 +126,7 @@ class LevelScreenPause : public ::testing::TestWithParam<TPauseCase> {};
 
 TEST_P(LevelScreenPause, TheMenuHoldsTheClockAndTheBeltAndResumingLosesNoTime)
 {
-    TDayRig rig;
+    TDayRig rig({}, 1, 1);
     rig.Click("WBeforeLevel_BPlay");
     // Far enough into the day for pieces on the belt.
     rig.Frames(400);
@@ -162,7 +167,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST(LevelScreen, LeavingADayFromTheMenuGoesBackToTheTitle)
 {
-    TDayRig rig;
+    TDayRig rig({}, 1, 1);
     rig.Click("WBeforeLevel_BPlay");
     rig.Frames(10);
     rig.Key(KeyCode::Esc);
@@ -223,8 +228,8 @@ TEST(LevelScreen, TheProgramsBotPlaysTheDayAsTheSimulatorDoes)
                    (scratch.Path() / "user").string() + "' --trace '" + trace + "'",
                scratch);
     const std::string lines = scratch.Read("trace.txt");
-    for (const auto& [kind, detail] : {std::pair{"show", "WBeforeLevel"}, std::pair{"mode", "smLevel"},
-                                       std::pair{"level", "Level_1_1.xml"}, std::pair{"show", "WLevelComplete"}}) {
+    for (const auto& [kind, detail] : {std::pair{"mode", "smLevel"}, std::pair{"level", "Level_1_1.xml"},
+                                       std::pair{"show", "WLevelComplete"}}) {
         const auto found = TraceDetails(lines, kind);
         EXPECT_NE(std::find(found.begin(), found.end(), detail), found.end()) << kind << " " << detail << "\n" << lines;
     }
