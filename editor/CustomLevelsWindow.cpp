@@ -52,7 +52,8 @@ std::string CustomLevelsTree(const TEpisods& episods)
 {
     std::string text = "<Items>";
     for (const TEpisod& episod : episods.Items) {
-        text += "<i t=\"" + AttributeSafe(episod.Name) + "\">";
+        // Shown open: the tree has no pictures to open a branch by, only a double click.
+        text += "<i t=\"" + AttributeSafe(episod.Name) + "\" c=\"False\">";
         for (const TLevelInEpisod& level : episod.Levels)
             text += "<i t=\"" + AttributeSafe(WithoutExtension(level.Name)) + "\"/>";
         text += "</i>";

@@ -132,8 +132,8 @@ TEST(CustomLevels, TreeOfEpisodesAndTheirDays)
     episods.Items[0].Levels[1].Name = "Level_1_Pixel.xml";
     episods.Items[1].Name = "Empty";
     const std::string text = CustomLevelsTree(episods);
-    EXPECT_EQ(text, "<Items><i t=\"Corner Boutique 1\"><i t=\"Level_1_1\"/><i t=\"Level_1_Pixel\"/></i>"
-                    "<i t=\"Empty\"></i></Items>");
+    EXPECT_EQ(text, "<Items><i t=\"Corner Boutique 1\" c=\"False\"><i t=\"Level_1_1\"/><i t=\"Level_1_Pixel\"/></i>"
+                    "<i t=\"Empty\" c=\"False\"></i></Items>");
     TQelParser document;
     document.LoadFromText(text);
     const TQelXMLTag* items = document.FindChildByName("Items");

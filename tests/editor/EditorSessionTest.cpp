@@ -1,0 +1,212 @@
+// The editor as a content author uses it, on a copy of the data folder: a day opened in
+// the editor, a customer place moved and the goal typed, saved; the files differ from what
+// they were only there, the content check takes them and the simulator plays the day with
+// its new goal. Then the same day reached from the title's day list.
+#include "foundation/DataSource.h"
+#include "foundation/FileFolder.h"
+#include "foundation/Files.h"
+#include "foundation/QelParser.h"
+#include "tests/common/RunCommand.h"
+#include "tests/common/TempFolder.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path kProgramFolder = fs::path(GLIMMORA_PROGRAM).parent_path();
+
+std::string ReadText(const fs::path& path)
+{
+    auto bytes = ReadFileBytes(path);
+    return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
+}
+
+// The file as the game's XML writer lays it out, line by line.
+std::vector<std::string> Lines(const std::string& text)
+{
+    TQelParser document;
+    document.LoadFromText(text);
+    std::vector<std::string> lines;
+    const std::string all = document.SaveToString();
+    for (size_t start = 0, end; start < all.size(); start = end + 2) {
+        end = all.find("\r\n", start);
+        if (end == std::string::npos)
+            end = all.size();
+        lines.push_back(all.substr(start, end - start));
+    }
+    return lines;
+}
+
+std::vector<std::string> ChangedLines(const std::string& before, const std::string& after)
+{
+    std::vector<std::string> a = Lines(before), b = Lines(after), changed;
+    EXPECT_EQ(a.size(), b.size());
+    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
+        if (a[i] != b[i])
+            changed.push_back(a[i] + " => " + b[i]);
+    return changed;
+}
+
+class EditorSessionTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        // The data folder a developer works in: the archive's files side by side.
+        fs::create_directories(data());
+        TDataSource archive(std::make_unique<TFileFolder>((kProgramFolder / "game.zxc").string()));
+        for (const std::string& name : archive.Names()) {
+            auto bytes = archive.Read(name);
+            ASSERT_TRUE(bytes) << name;
+            ASSERT_TRUE(WriteFileAtomic(data() / name, *bytes));
+        }
+        fs::create_directories(user());
+        std::string options = ReadText(kProgramFolder / "options.cfg");
+        const size_t debug = options.find("DebugMode=0");
+        ASSERT_NE(debug, std::string::npos);
+        options.replace(debug, 11, "DebugMode=863");
+        ASSERT_TRUE(WriteFileAtomic(user() / "options.cfg", options));
+    }
+
+    fs::path data() const { return scratch.Path() / "data"; }
+    fs::path user() const { return scratch.Path() / "user"; }
+
+    // Runs the game on the data folder with the input script; the trace comes back.
+    std::string Play(const std::string& script, const std::string& extra, int frames)
+    {
+        scratch.Write("script.txt", script);
+        const std::string command = "timeout -s KILL 300 '" GLIMMORA_PROGRAM "' --headless --uncapped --fixed-step 16 "
+                                    "--seed 1 --user-dir '" + user().string() + "' --data '" + data().string() +
+                                    "' --trace '" + (scratch / "trace.txt").string() + "' --input '" +
+                                    (scratch / "script.txt").string() + "' --frames " + std::to_string(frames) +
+                                    " " + extra + " 2>&1";
+        TCommandRun run = RunCommand(command);
+        EXPECT_EQ(run.Status, 0) << run.Out;
+        return scratch.Read("trace.txt");
+    }
+
+    TTempFolder scratch;
+};
+
+// The editor on the first day: the second customer place 11 pixels right (Ctrl takes
+// ten), the goal 250, saved; then tried and edited again.
+const char kEditScript[] = R"(+5 wait WGame_BEdit
++5 click WGame_BEdit
++5 wait WEditor_TFPanel_RBPerson
++2 click WEditor_TFPanel_RBPerson
++2 key Space
++2 key Space
++2 key ctrl+Right
++2 key Right
++2 click WEditor_TFPanel_EGoal
++2 key End
++2 key Backspace
++2 key Backspace
++2 key Backspace
++2 char 2
++2 char 5
++2 char 0
++2 click WEditor_TFPanel_BSave
++5 click WEditor_TFPanel_BTry
++30 click WGame_BEdit
+)";
+
+TEST_F(EditorSessionTest, MovedPlaceAndGoalAreSavedAndNothingElse)
+{
+    const std::string level = ReadText(data() / "Level_1_1.xml");
+    const std::string episods = ReadText(data() / "Episods.xml");
+    const std::string trace = Play(kEditScript, "--level 1,1", 200);
+    EXPECT_NE(trace.find("mode smEditor"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("save Level_1_1.xml"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("save Episods.xml"), std::string::npos) << trace;
+    // Tried from the editor and edited again.
+    EXPECT_LT(trace.find("mode smLevel", trace.find("exec WEditor_TFPanel_BTry_MouseUp")), trace.rfind("mode smEditor"));
+
+    EXPECT_EQ(ChangedLines(level, ReadText(data() / "Level_1_1.xml")),
+              (std::vector<std::string>{"\t\t<Position X=\"580\" Y=\"592\" /> => \t\t<Position X=\"591\" Y=\"592\" />"}));
+    const std::vector<std::string> episodChanges = ChangedLines(episods, ReadText(data() / "Episods.xml"));
+    ASSERT_EQ(episodChanges.size(), 1u);
+    EXPECT_NE(episodChanges[0].find("Goal=\"200\" ExGoal=\"320\" GreatGoal=\"260\" /> => "), std::string::npos);
+    EXPECT_NE(episodChanges[0].find("Goal=\"250\" ExGoal=\"320\" GreatGoal=\"260\" />"), std::string::npos);
+    // No temporary file of the saves is left beside them.
+    for (const std::string& name : ListFolder(data()))
+        EXPECT_FALSE(IsAtomicTemporaryName(name)) << name;
+
+    // The content check takes the saved files, and the simulator plays the day to its new goal.
+    const std::string archive = (scratch / "edited.zxc").string();
+    TCommandRun pack = RunCommand("cd '" + data().string() + "' && '" GLIMMORA_TOOL "' pack '" + archive + "' * 2>&1");
+    ASSERT_EQ(pack.Status, 0) << pack.Out;
+    const std::string params = (kProgramFolder / "GameParams.xml").string();
+    TCommandRun check = RunCommand("'" GLIMMORA_TOOL "' check '" + archive + "' '" + params + "' 2>&1");
+    EXPECT_EQ(check.Status, 0) << check.Out;
+    EXPECT_NE(check.Out.find(" 0 errors"), std::string::npos) << check.Out;
+    TCommandRun sim = RunCommand("'" GLIMMORA_TOOL "' sim --episode 1 --level 1 --archive '" + archive +
+                                 "' --params '" + params + "' 2>&1");
+    EXPECT_EQ(sim.Status, 0) << sim.Out;
+    EXPECT_NE(sim.Out.find("goal=250 "), std::string::npos) << sim.Out;
+}
+
+TEST_F(EditorSessionTest, TheDayListOpensADayInTheEditor)
+{
+    // The second line of the open tree is the first shop's second day.
+    const std::string trace = Play("+5 wait WTitle_BEdit\n+5 click WTitle_BEdit\n+5 wait WLoadCustom_Tree\n"
+                                   "+5 down 215 201\n+1 up 215 201\n+3 click WLoadCustom_BEdit\n+20 click "
+                                   "WEditor_TFPanel_BQuit\n+5 wait WLoadCustom_BCancel\n+2 click WLoadCustom_BCancel\n",
+                                   "", 400);
+    EXPECT_NE(trace.find("level Level_1_2.xml"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("mode smEditor"), std::string::npos) << trace;
+    // Quitting the editor leads back to the list over the title, and its Back to the title.
+    const size_t quit = trace.find("exec WEditor_TFPanel_BQuit_MouseUp");
+    ASSERT_NE(quit, std::string::npos) << trace;
+    EXPECT_NE(trace.find("show WLoadCustom", quit), std::string::npos) << trace;
+    EXPECT_NE(trace.find("end smTitle"), std::string::npos) << trace;
+}
+
+}  // namespace
+
+namespace {
+
+TEST(LevelRoundtripCommand, EveryShippedLevelPassesWithTheSameBytesInEveryLocale)
+{
+    TTempFolder scratch;
+    const fs::path content = GLIM_CONTENT_DIR;
+    int levels = 0;
+    for (const auto& entry : fs::directory_iterator(content / "data" / "levels")) {
+        const std::string name = entry.path().filename().string();
+        if (!name.starts_with("Level_"))
+            continue;
+        ++levels;
+        std::string written[2];
+        const char* locales[2] = {"C", "de_DE.UTF-8"};
+        for (int i = 0; i < 2; ++i) {
+            const std::string out = (scratch / (std::to_string(i) + name)).string();
+            TCommandRun run = RunCommand(std::string("LC_ALL=") + locales[i] + " '" GLIMMORA_TOOL
+                                         "' level-roundtrip '" + entry.path().string() + "' --data '" +
+                                         (content / "data").string() + "' --out '" + out + "' 2>&1");
+            EXPECT_EQ(run.Status, 0) << name << ": " << run.Out;
+            written[i] = ReadText(out);
+        }
+        EXPECT_FALSE(written[0].empty()) << name;
+        EXPECT_EQ(written[0], written[1]) << name;
+    }
+    EXPECT_GT(levels, 0);
+}
+
+TEST(LevelRoundtripCommand, AFileWithoutALevelFails)
+{
+    TTempFolder scratch;
+    scratch.Write("Empty.xml", "just text, no element");
+    const std::string out = (scratch / "out.xml").string();
+    for (const std::string& level : {(scratch / "Empty.xml").string(), (scratch / "Missing.xml").string()}) {
+        TCommandRun run = RunCommand("'" GLIMMORA_TOOL "' level-roundtrip '" + level + "' --out '" + out + "' 2>&1");
+        EXPECT_EQ(run.Status, 1) << level << ": " << run.Out;
+        EXPECT_NE(run.Out.find("glimmora-tool: "), std::string::npos) << run.Out;
+    }
+    EXPECT_FALSE(fs::exists(out));
+}
+
+}  // namespace
