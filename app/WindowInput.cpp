@@ -197,17 +197,33 @@ void TQelGameEngine::FormKeyPress(char16_t key)
 void TQelGameEngine::ReloadInterface()
 {
     // The windows are read again from the data, so a window being laid out can be seen
-    // without restarting; the window on top comes back on top.
+    // without restarting; every window shown comes back in its place, the top one on top
+    // (an editor's bar over the scene, a question over its window).
     if (!interface_ || interface_->Dispatching())
         return;
-    const TQelForm* top = interface_->TopModal();
-    const std::string shown = top ? top->Name() : std::string();
+    std::vector<std::string> shown;
+    for (const TQelForm* form : interface_->ModalList)
+        if (form)
+            shown.push_back(form->Name());
+    // What the game itself set while it ran stays: which widgets show, their texts and
+    // checks (a score, a typed number, a debug button). Places, sizes, pictures and fonts
+    // come from the file, which is what a window is reloaded to see.
+    struct TKept {
+        std::string Object, Property, Value;
+    };
+    std::vector<TKept> kept;
+    for (const auto& object : interface_->Objects)
+        for (const char* property : {"Visible", "Enabled", "Checked", "Caption"})
+            if (const TQelPropInfo* info = object ? object->Properties().Find(property) : nullptr)
+                kept.push_back({object->Name(), property, VariantToString(GetPropValue(*object, *info))});
     LogAndCarryOn(*gameLog_, "Error ReloadInterface", [&] {
         interface_->Clear();
         interface_->LoadFromSource(*data_, "Glimmora.li");
         interface_->RefreshForms();
-        if (!shown.empty())
-            interface_->ShowModal(shown);
+        for (const TKept& k : kept)
+            interface_->SetObjectProperty(k.Object, k.Property, k.Value);
+        for (const std::string& name : shown)
+            interface_->ShowModal(name);
     });
     MarkWholeScreen();
 }
