@@ -34,8 +34,9 @@ constexpr const char* kControls[] = {"WEditor_TFPanel2_BNew",   "WEditor_TFPanel
 // and down of its original, so both can be seen.
 constexpr TPoint kNewHeapPos{400, 300};
 constexpr int32_t kCloneShift = 10;
-// The element picker: cells of this size, row after row.
+// The element picker: cells of this size, row after row, below the bar.
 constexpr int32_t kCell = 96;
+constexpr int32_t kCellsTop = 48;
 constexpr int32_t kCellsPerRow = 800 / kCell;
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kGrey = 0x808080;
@@ -272,7 +273,7 @@ TRect TPixelEditorScreen::ElementCell(size_t index) const
 {
     const int32_t column = static_cast<int32_t>(index) % kCellsPerRow;
     const int32_t row = static_cast<int32_t>(index) / kCellsPerRow;
-    return {column * kCell, row * kCell, (column + 1) * kCell, (row + 1) * kCell};
+    return {column * kCell, kCellsTop + row * kCell, (column + 1) * kCell, kCellsTop + (row + 1) * kCell};
 }
 
 void TPixelEditorScreen::MouseDown(const TQelMouseEvent& event)
@@ -302,6 +303,13 @@ void TPixelEditorScreen::MouseDown(const TQelMouseEvent& event)
         });
         return;
     }
+    // A press on the bar is the bar's, not the picture's under it.
+    auto value = [&](const char* prop) {
+        return static_cast<int32_t>(VariantToInt(c_.Interface.GetObjectValue(kPanel2, prop)));
+    };
+    const int32_t left = value("Left"), top = value("Top");
+    if (event.X >= left && event.X < left + value("Width") && event.Y >= top && event.Y < top + value("Height"))
+        return;
     // The last drawn lies on top: it is the one a press takes.
     const std::vector<tHeapRec>& heaps = level->Scene.HeapPictures;
     for (size_t k = heaps.size(); k-- > 0;) {
