@@ -95,6 +95,7 @@ TQelGameEngine::TQelGameEngine(const TPlatformServices& platform, TSetup setup)
       window_(platform.Window),
       audio_(platform.Audio),
       messageBox_(platform.MessageBox),
+      urlOpener_(platform.UrlOpener),
       setup_(std::move(setup)),
       trace_(setup_.Trace ? setup_.Trace : &noTrace)
 {
@@ -346,6 +347,9 @@ void TQelGameEngine::CreateScreens()
     if (setup_.StartDay || setup_.BotPlays)
         screenSet_->Level.SeedEachDay(setup_.Seed);
     screenSet_->Level.SetBotPlays(setup_.BotPlays);
+    screenSet_->Logos.SetOpener(urlOpener_);
+    // The stored language and its buttons; the translation is applied with the data.
+    screenSet_->Language.Start();
 }
 
 TStandardLevelScreen* TQelGameEngine::LevelScreen() const
@@ -414,7 +418,9 @@ void TQelGameEngine::RunLoadingSequence()
         return;
     // The music table first: the title music's start order is drawn from it.
     sounds_->LoadMusicPattern(*data_);
+    screenSet_->Language.ApplyLanguage();
     screenSet_->Loading.LoadGame();
+    screenSet_->Logos.LoadLogoLinks();
     if (setup_.StartDay)
         screenSet_->Level.StartDeveloperDay(setup_.StartDay->first, setup_.StartDay->second);
     if (!Options.IsFullScreen())

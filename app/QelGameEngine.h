@@ -216,6 +216,7 @@ private:
     IGameWindow* window_;
     IAudioLibrary* audio_;
     IMessageBox* messageBox_;
+    IUrlOpener* urlOpener_;
     TSetup setup_;
 
     // Owned engines, in the order they are made. The fonts, the interface and the effects

@@ -8,7 +8,9 @@
 #include "screens/DialogScreen.h"
 #include "screens/HighScoreWindows.h"
 #include "screens/Journey.h"
+#include "screens/LanguageWindow.h"
 #include "screens/LoadingScreen.h"
+#include "screens/LogoLinks.h"
 #include "screens/MapScreen.h"
 #include "screens/OptionsWindow.h"
 #include "screens/ProfileWindows.h"
@@ -36,7 +38,9 @@ public:
           Shop(Context, players, *this),
           Editor(Context, Level),
           PixelEditor(Context, Level, Pixel),
-          CustomLevels(Context, Level, Editor, PixelEditor)
+          CustomLevels(Context, Level, Editor, PixelEditor),
+          Language(Context),
+          Logos(Context)
     {
         table.Set(TScreenMode::smSplash, &Loading);
         table.Set(TScreenMode::smTitle, &Title);
@@ -83,4 +87,6 @@ public:
     TEditorScreen Editor;
     TPixelEditorScreen PixelEditor;
     TCustomLevelsWindow CustomLevels;
+    TLanguageWindow Language;
+    TLogoLinks Logos;
 };

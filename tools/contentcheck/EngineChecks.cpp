@@ -13,6 +13,7 @@
 #include "foundation/Text.h"
 #include "interface/QelInterfaceEngine.h"
 #include "interface/QelLabel.h"
+#include "text/QelFont.h"
 
 #include <filesystem>
 #include <map>
@@ -29,6 +30,14 @@ constexpr uint32_t kMaxEmissionInterval = 9000;  // ms
 bool EndsWithNoCase(const std::string& name, std::string_view tail)
 {
     return name.size() >= tail.size() && EqualsNoCase(std::string_view(name).substr(name.size() - tail.size()), tail);
+}
+
+bool HasLetters(std::string_view text)
+{
+    for (unsigned char ch : text)
+        if ((ch >= 'A' && ch <= 'Z') || (ch >= 'a' && ch <= 'z') || ch >= 0x80)
+            return true;
+    return false;
 }
 
 bool StartsWithNoCase(const std::string& name, std::string_view head)
@@ -331,10 +340,15 @@ void CheckTranslation(const TCheckedFile& file, TCheckReport& report)
     // reports the file's problems, this one only what the translation adds.
     const bool withInterface = context.Source.Exists("Glimmora.li");
     TCheckInterface before(context);
+    std::vector<std::string> captioned;  // widgets of the interface file with words on them
     if (withInterface)
         context.Capture([&] {
             ui.Engine.LoadFromSource(context.Source, "Glimmora.li");
             ui.Collect();
+            for (const auto& object : ui.Engine.Objects)
+                if (const auto* label = dynamic_cast<const TQelLabel*>(object.get());
+                    label && HasLetters(Utf16ToUtf8(label->Caption())))
+                    captioned.push_back(label->Name());
         });
     before.Host.Missing = ui.Host.Missing;
     before.Fonts.Missing = ui.Fonts.Missing;
@@ -364,4 +378,39 @@ void CheckTranslation(const TCheckedFile& file, TCheckReport& report)
                 report.Error(file.Name, "no widget \"" + name + "\" in Glimmora.li");
         }
     ui.ReportMissing(file, report, &before);
+    if (!withInterface)
+        return;
+
+    std::set<std::string> translated;
+    for (const auto& o : root->Children)
+        for (const auto& p : o->Children)
+            if (p->AttributeValue("n") == "Name")
+                for (const auto& q : o->Children)
+                    if (q->AttributeValue("n") == "Caption")
+                        translated.insert(Trim(p->Text));
+    // A translation gives every caption again; files of level or scene texts carry others,
+    // and the language buttons keep each language's own name.
+    const std::string lower = AsciiLower(file.Name);
+    if (lower.find("levels") == std::string::npos && lower.find("scn") == std::string::npos)
+        for (const std::string& name : captioned)
+            if (!translated.count(name) && !name.starts_with("WLanguage_RB"))
+                report.Error(file.Name, "no caption for \"" + name + "\": it would stay in English");
+    // Every letter of a translated caption must be in the widget's font, or it draws as
+    // the font's first glyph.
+    for (const std::string& name : translated) {
+        const auto* label = dynamic_cast<const TQelLabel*>(ui.Engine.GetObjectByName(name));
+        if (!label || label->FontName().empty())
+            continue;
+        const TQelFont* font = context.Fonts().GetFontByName(label->FontName());
+        if (!font)
+            continue;
+        std::string lacking;
+        for (char16_t ch : label->Caption())
+            if (ch != u' ' && ch != u'\n' && ch != u'\r' && !font->IsCharPresent(ch) &&
+                lacking.find(Utf16ToUtf8(std::u16string(1, ch))) == std::string::npos)
+                lacking += Utf16ToUtf8(std::u16string(1, ch));
+        if (!lacking.empty())
+            report.Error(file.Name, "\"" + name + "\": the font " + label->FontName() + " has no glyph for \"" +
+                                        lacking + "\"");
+    }
 }
