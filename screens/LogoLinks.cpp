@@ -1,6 +1,7 @@
 // The logo labels of "AddLogo.xml" and the safety test in front of the desktop's opener.
 #include "screens/LogoLinks.h"
 
+#include "foundation/DataSource.h"
 #include "foundation/Files.h"
 #include "foundation/QelLog.h"
 #include "foundation/QelParser.h"
@@ -182,12 +183,16 @@ std::string TLogoLinks::LoadLogoPicture(const std::string& name)
     if (lower.empty())
         return {};
     if (c_.Surfaces.IndexOfSurface(lower) < 0) {
-        // Logo pictures lie beside the program, named as bare names.
+        // A logo picture comes with the game's data or lies beside the program; either way
+        // it is named by a bare name.
         const fs::path file = c_.ProgramFolder / lower;
         std::error_code ec;
-        const bool loaded = IsBareFileName(lower) && fs::is_regular_file(file, ec) &&
-                            (lower.ends_with("png") ? c_.Surfaces.LoadPngFromFile(lower, file)
-                                                    : c_.Surfaces.LoadJpgFromFile(lower, file));
+        bool loaded = false;
+        if (IsBareFileName(lower) && c_.Data.Exists(lower))
+            loaded = c_.Surfaces.LoadSurfFromFileOrFileFolder(c_.Data, lower, lower);
+        else if (IsBareFileName(lower) && fs::is_regular_file(file, ec))
+            loaded = lower.ends_with("png") ? c_.Surfaces.LoadPngFromFile(lower, file)
+                                            : c_.Surfaces.LoadJpgFromFile(lower, file);
         if (!loaded) {
             c_.Log.WriteLog("Error LoadLogoLinks: the picture \"" + name + "\" does not load");
             return {};
