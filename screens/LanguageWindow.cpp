@@ -334,7 +334,7 @@ void TLanguageWindow::ApplyLanguage()
         ApplyFiles(names);
     }
     c_.Shell.Language = UpperCode(LanguageCode);
-    c_.Interface.SetObjectProperty(kButtonPrefix + UpperCode(LanguageCode), "Checked", "true");
+    c_.Interface.SetObjectProperty(kButtonPrefix + UpperCode(LanguageCode), "Checked", "True");
     c_.Interface.RefreshForms();
 }
 
