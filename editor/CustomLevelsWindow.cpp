@@ -17,14 +17,14 @@ namespace {
 
 const std::string kWindow = "WLoadCustom";
 const std::string kTree = "WLoadCustom_Tree";
-const std::string kItem = "i";  // the tree's items are all of this name
+const std::string kItem = "i"; // the tree's items are all of this name
 const std::string kLevelExtension = ".xml";
 
 constexpr TScreenMethod<TCustomLevelsWindow> kMethods[] = {
-    {"WLoadCustom_BPlay_MouseUp", &TCustomLevelsWindow::WLoadCustom_BPlay_MouseUp},
-    {"WLoadCustom_BEdit_MouseUp", &TCustomLevelsWindow::WLoadCustom_BEdit_MouseUp},
-    {"WLoadCustom_BCancel_MouseUp", &TCustomLevelsWindow::WLoadCustom_BCancel_MouseUp},
-    {"WLoadCustom_BDemo_MouseUp", &TCustomLevelsWindow::WLoadCustom_BDemo_MouseUp},
+    { "WLoadCustom_BPlay_MouseUp", &TCustomLevelsWindow::WLoadCustom_BPlay_MouseUp },
+    { "WLoadCustom_BEdit_MouseUp", &TCustomLevelsWindow::WLoadCustom_BEdit_MouseUp },
+    { "WLoadCustom_BCancel_MouseUp", &TCustomLevelsWindow::WLoadCustom_BCancel_MouseUp },
+    { "WLoadCustom_BDemo_MouseUp", &TCustomLevelsWindow::WLoadCustom_BDemo_MouseUp },
 };
 
 // Attribute values are written as they are: a quote or an angle bracket would end the
@@ -40,13 +40,13 @@ std::string AttributeSafe(const std::string& text)
 
 std::string WithoutExtension(const std::string& name)
 {
-    if (name.size() >= kLevelExtension.size() &&
-        name.compare(name.size() - kLevelExtension.size(), kLevelExtension.size(), kLevelExtension) == 0)
+    if (name.size() >= kLevelExtension.size()
+        && name.compare(name.size() - kLevelExtension.size(), kLevelExtension.size(), kLevelExtension) == 0)
         return name.substr(0, name.size() - kLevelExtension.size());
     return name;
 }
 
-}  // namespace
+} // namespace
 
 std::string CustomLevelsTree(const TEpisods& episods)
 {
@@ -61,13 +61,13 @@ std::string CustomLevelsTree(const TEpisods& episods)
     return text + "</Items>";
 }
 
-TCustomLevelsWindow::TCustomLevelsWindow(TScreenContext& context, TStandardLevelScreen& day, TEditorScreen& editor,
-                                         TPixelEditorScreen& pixelEditor)
-    : c_(context),
-      day_(day),
-      editor_(editor),
-      pixelEditor_(pixelEditor),
-      methods_(context.Methods, *this, std::span<const TScreenMethod<TCustomLevelsWindow>>(kMethods))
+TCustomLevelsWindow::TCustomLevelsWindow(
+    TScreenContext& context, TStandardLevelScreen& day, TEditorScreen& editor, TPixelEditorScreen& pixelEditor)
+    : c_(context)
+    , day_(day)
+    , editor_(editor)
+    , pixelEditor_(pixelEditor)
+    , methods_(context.Methods, *this, std::span<const TScreenMethod<TCustomLevelsWindow>>(kMethods))
 {
 }
 
@@ -102,7 +102,10 @@ bool TCustomLevelsWindow::StartSelected(const char* handler)
     });
 }
 
-void TCustomLevelsWindow::WLoadCustom_BPlay_MouseUp() { StartSelected("WLoadCustom_BPlay_MouseUp"); }
+void TCustomLevelsWindow::WLoadCustom_BPlay_MouseUp()
+{
+    StartSelected("WLoadCustom_BPlay_MouseUp");
+}
 
 void TCustomLevelsWindow::WLoadCustom_BEdit_MouseUp()
 {
@@ -125,4 +128,6 @@ void TCustomLevelsWindow::WLoadCustom_BCancel_MouseUp()
 }
 
 // Demos are recorded from played days, not from this list.
-void TCustomLevelsWindow::WLoadCustom_BDemo_MouseUp() {}
+void TCustomLevelsWindow::WLoadCustom_BDemo_MouseUp()
+{
+}

@@ -18,8 +18,8 @@ std::string CustomLevelsTree(const TEpisods& episods);
 
 class TCustomLevelsWindow {
 public:
-    TCustomLevelsWindow(TScreenContext& context, TStandardLevelScreen& day, TEditorScreen& editor,
-                        TPixelEditorScreen& pixelEditor);
+    TCustomLevelsWindow(
+        TScreenContext& context, TStandardLevelScreen& day, TEditorScreen& editor, TPixelEditorScreen& pixelEditor);
 
     // Fills the tree and opens the window over the title.
     void Open();

@@ -35,7 +35,7 @@ std::optional<std::filesystem::path> DataFile(const TDataSource& data, const std
 
 // Reads the file, lets write make the new text of it and puts that in its place.
 bool Rewrite(TScreenContext& c, const std::string& name, const std::string& errorLine,
-             const std::function<std::optional<std::string>(const std::string&)>& write)
+    const std::function<std::optional<std::string>(const std::string&)>& write)
 {
     std::string error;
     std::optional<std::filesystem::path> path = DataFile(c.Data, name, error);
@@ -59,12 +59,12 @@ bool Rewrite(TScreenContext& c, const std::string& name, const std::string& erro
     return true;
 }
 
-}  // namespace
+} // namespace
 
 bool SaveLevelFile(TScreenContext& context, const tLevel& level)
 {
     return Rewrite(context, level.FileName, "Error SaveLevel",
-                   [&](const std::string& original) { return WriteLevelText(original, level); });
+        [&](const std::string& original) { return WriteLevelText(original, level); });
 }
 
 bool SaveEpisodFile(TScreenContext& context, int32_t episod, int32_t levelIndex)
@@ -74,7 +74,6 @@ bool SaveEpisodFile(TScreenContext& context, int32_t episod, int32_t levelIndex)
         context.Log.WriteLog("Error Level.SaveEpisod: no episode " + std::to_string(episod));
         return false;
     }
-    return Rewrite(context, kEpisodsFile, "Error Level.SaveEpisod", [&](const std::string& original) {
-        return WriteEpisodText(original, episod, *episode, levelIndex);
-    });
+    return Rewrite(context, kEpisodsFile, "Error Level.SaveEpisod",
+        [&](const std::string& original) { return WriteEpisodText(original, episod, *episode, levelIndex); });
 }

@@ -27,8 +27,8 @@ const std::string kGameWindow = "WGame";
 const std::string kPathLabel = "WEditor_TFPanel_LPath";
 const char kFrame[] = "MemorySurface";
 
-constexpr std::array<const char*, 4> kRadios = {"WEditor_TFPanel_RBLenta", "WEditor_TFPanel_RBOblaka",
-                                                "WEditor_TFPanel_RBUpgrade", "WEditor_TFPanel_RBPerson"};
+constexpr std::array<const char*, 4> kRadios = { "WEditor_TFPanel_RBLenta", "WEditor_TFPanel_RBOblaka",
+    "WEditor_TFPanel_RBUpgrade", "WEditor_TFPanel_RBPerson" };
 
 // The panel stands at the top or at the bottom of the screen, out of the way of what is
 // edited.
@@ -42,15 +42,18 @@ constexpr uint16_t kUp = 38;
 constexpr uint16_t kRight = 39;
 constexpr uint16_t kDown = 40;
 constexpr uint16_t kF1 = 112;
-constexpr uint16_t Letter(char c) { return static_cast<uint16_t>(c); }
+constexpr uint16_t Letter(char c)
+{
+    return static_cast<uint16_t>(c);
+}
 
 // Steps of the arrow keys; Ctrl takes the long one.
 constexpr int32_t kStep = 1;
 constexpr int32_t kPlaceCtrlStep = 10;
 constexpr int32_t kNodeCtrlStep = 50;
-constexpr double kNodeValueStep = 0.1;  // Z, X, A, S, Q, W change a node's angles by this
+constexpr double kNodeValueStep = 0.1; // Z, X, A, S, Q, W change a node's angles by this
 // Where F1 puts a new node: the middle of the screen.
-constexpr TPathNode kNewNode{400, 300};
+constexpr TPathNode kNewNode { 400, 300 };
 
 // How near a press must be to an item to take it (pixels), and the size of the outline
 // of a customer place and of a node.
@@ -59,7 +62,7 @@ constexpr int32_t kPlaceBox = 24;
 constexpr int32_t kNodeBox = 8;
 constexpr uint32_t kWhite = 0xFFFFFF;
 constexpr uint32_t kYellow = 0x00FFFF;
-constexpr uint8_t kFaint = 110;  // outlines of what is not selected
+constexpr uint8_t kFaint = 110; // outlines of what is not selected
 
 // The day's numbers the panel shows, and how each is kept (the time in ms, typed in s).
 struct TNumberEdit {
@@ -68,41 +71,52 @@ struct TNumberEdit {
     int32_t Scale;
 };
 constexpr TNumberEdit kNumbers[] = {
-    {"WEditor_TFPanel_EGoal", &TLevelInEpisod::Goal, 1},
-    {"WEditor_TFPanel_EExGoal", &TLevelInEpisod::ExGoal, 1},
-    {"WEditor_TFPanel_EGreatGoal", &TLevelInEpisod::GreatGoal, 1},
-    {"WEditor_TFPanel_ETime", &TLevelInEpisod::LevelTime, 1000},
-    {"WEditor_TFPanel_ESpeed", &TLevelInEpisod::SpeedLenta, 1},
-    {"WEditor_TFPanel_EBorn", &TLevelInEpisod::BornPeriod, 1},
-    {"WEditor_TFPanel_EPersons", &TLevelInEpisod::PersCount, 1},
+    { "WEditor_TFPanel_EGoal", &TLevelInEpisod::Goal, 1 },
+    { "WEditor_TFPanel_EExGoal", &TLevelInEpisod::ExGoal, 1 },
+    { "WEditor_TFPanel_EGreatGoal", &TLevelInEpisod::GreatGoal, 1 },
+    { "WEditor_TFPanel_ETime", &TLevelInEpisod::LevelTime, 1000 },
+    { "WEditor_TFPanel_ESpeed", &TLevelInEpisod::SpeedLenta, 1 },
+    { "WEditor_TFPanel_EBorn", &TLevelInEpisod::BornPeriod, 1 },
+    { "WEditor_TFPanel_EPersons", &TLevelInEpisod::PersCount, 1 },
 };
 
 constexpr TScreenMethod<TEditorScreen> kMethods[] = {
-    {"WGame_BEdit_MouseUp", &TEditorScreen::WGame_BEdit_MouseUp},
-    {"WEditor_TFPanel_RBLenta_MouseUp", &TEditorScreen::WEditor_TFPanel_RB_MouseUp},
-    {"WEditor_TFPanel_RBOblaka_MouseUp", &TEditorScreen::WEditor_TFPanel_RB_MouseUp},
-    {"WEditor_TFPanel_RBUpgrade_MouseUp", &TEditorScreen::WEditor_TFPanel_RB_MouseUp},
-    {"WEditor_TFPanel_RBPerson_MouseUp", &TEditorScreen::WEditor_TFPanel_RB_MouseUp},
-    {"WEditor_TFPanel_BUp_MouseUp", &TEditorScreen::WEditor_TFPanel_BUp_MouseUp},
-    {"WEditor_TFPanel_BDown_MouseUp", &TEditorScreen::WEditor_TFPanel_BDown_MouseUp},
-    {"WEditor_TFPanel_BSave_MouseUp", &TEditorScreen::WEditor_TFPanel_BSave_MouseUp},
-    {"WEditor_TFPanel_BLoad_MouseUp", &TEditorScreen::WEditor_TFPanel_BLoad_MouseUp},
-    {"WEditor_TFPanel_BTry_MouseUp", &TEditorScreen::WEditor_TFPanel_BTry_MouseUp},
-    {"WEditor_TFPanel_BQuit_MouseUp", &TEditorScreen::WEditor_TFPanel_BQuit_MouseUp},
+    { "WGame_BEdit_MouseUp", &TEditorScreen::WGame_BEdit_MouseUp },
+    { "WEditor_TFPanel_RBLenta_MouseUp", &TEditorScreen::WEditor_TFPanel_RB_MouseUp },
+    { "WEditor_TFPanel_RBOblaka_MouseUp", &TEditorScreen::WEditor_TFPanel_RB_MouseUp },
+    { "WEditor_TFPanel_RBUpgrade_MouseUp", &TEditorScreen::WEditor_TFPanel_RB_MouseUp },
+    { "WEditor_TFPanel_RBPerson_MouseUp", &TEditorScreen::WEditor_TFPanel_RB_MouseUp },
+    { "WEditor_TFPanel_BUp_MouseUp", &TEditorScreen::WEditor_TFPanel_BUp_MouseUp },
+    { "WEditor_TFPanel_BDown_MouseUp", &TEditorScreen::WEditor_TFPanel_BDown_MouseUp },
+    { "WEditor_TFPanel_BSave_MouseUp", &TEditorScreen::WEditor_TFPanel_BSave_MouseUp },
+    { "WEditor_TFPanel_BLoad_MouseUp", &TEditorScreen::WEditor_TFPanel_BLoad_MouseUp },
+    { "WEditor_TFPanel_BTry_MouseUp", &TEditorScreen::WEditor_TFPanel_BTry_MouseUp },
+    { "WEditor_TFPanel_BQuit_MouseUp", &TEditorScreen::WEditor_TFPanel_BQuit_MouseUp },
 };
 
-int32_t Wrapped(int32_t index, size_t count) { return count == 0 ? -1 : (index + 1) % static_cast<int32_t>(count); }
+int32_t Wrapped(int32_t index, size_t count)
+{
+    return count == 0 ? -1 : (index + 1) % static_cast<int32_t>(count);
+}
 
-bool Inside(const TRect& r, int32_t x, int32_t y) { return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom; }
+bool Inside(const TRect& r, int32_t x, int32_t y)
+{
+    return x >= r.Left && x < r.Right && y >= r.Top && y < r.Bottom;
+}
 
-}  // namespace
+} // namespace
 
 TEditorScreen::TEditorScreen(TScreenContext& context, TStandardLevelScreen& day)
-    : c_(context), day_(day), methods_(context.Methods, *this, std::span<const TScreenMethod<TEditorScreen>>(kMethods))
+    : c_(context)
+    , day_(day)
+    , methods_(context.Methods, *this, std::span<const TScreenMethod<TEditorScreen>>(kMethods))
 {
 }
 
-TLevelSession* TEditorScreen::Session() const { return day_.Session(); }
+TLevelSession* TEditorScreen::Session() const
+{
+    return day_.Session();
+}
 
 tLevel* TEditorScreen::Level() const
 {
@@ -120,8 +134,8 @@ TLevelInEpisod* TEditorScreen::Day() const
 {
     TEpisod* episod = Episod();
     TLevelSession* session = Session();
-    if (!episod || !session || session->Day().LevelIndex < 0 ||
-        static_cast<size_t>(session->Day().LevelIndex) >= episod->Levels.size())
+    if (!episod || !session || session->Day().LevelIndex < 0
+        || static_cast<size_t>(session->Day().LevelIndex) >= episod->Levels.size())
         return nullptr;
     return &episod->Levels[static_cast<size_t>(session->Day().LevelIndex)];
 }
@@ -154,9 +168,15 @@ void TEditorScreen::WGame_BEdit_MouseUp()
     });
 }
 
-void TEditorScreen::Enter(TScreenMode /*from*/) { c_.Commands.MarkWholeScreen(); }
+void TEditorScreen::Enter(TScreenMode /*from*/)
+{
+    c_.Commands.MarkWholeScreen();
+}
 
-void TEditorScreen::WEditor_TFPanel_RB_MouseUp() { ReadFlags(); }
+void TEditorScreen::WEditor_TFPanel_RB_MouseUp()
+{
+    ReadFlags();
+}
 
 void TEditorScreen::ReadFlags()
 {
@@ -170,8 +190,14 @@ void TEditorScreen::ReadFlags()
     flags_.Person = checked(kRadios[3]);
 }
 
-void TEditorScreen::WEditor_TFPanel_BUp_MouseUp() { MovePanel(kPanelTop); }
-void TEditorScreen::WEditor_TFPanel_BDown_MouseUp() { MovePanel(kPanelBottom); }
+void TEditorScreen::WEditor_TFPanel_BUp_MouseUp()
+{
+    MovePanel(kPanelTop);
+}
+void TEditorScreen::WEditor_TFPanel_BDown_MouseUp()
+{
+    MovePanel(kPanelBottom);
+}
 
 void TEditorScreen::MovePanel(int32_t top)
 {
@@ -180,7 +206,7 @@ void TEditorScreen::MovePanel(int32_t top)
         return static_cast<int32_t>(VariantToInt(c_.Interface.GetObjectValue(kPanel, prop)));
     };
     const int32_t left = value("Left");
-    panelRect_ = {left, top, left + value("Width"), top + value("Height")};
+    panelRect_ = { left, top, left + value("Width"), top + value("Height") };
     c_.Commands.MarkWholeScreen();
 }
 
@@ -319,13 +345,13 @@ TPoint TEditorScreen::ItemPos(int32_t index) const
     if (flags_.Person) {
         const tLevel* level = Level();
         if (level && i < level->Scene.PersPosition.size())
-            return {level->Scene.PersPosition[i].X, level->Scene.PersPosition[i].Y};
+            return { level->Scene.PersPosition[i].X, level->Scene.PersPosition[i].Y };
     } else if (flags_.Upgrade) {
         const TEpisod* episod = Episod();
         if (episod && i < episod->UpgradeItems.size())
             return episod->UpgradeItems[i].Pos;
     } else if (flags_.Lenta && i < nodes_.size()) {
-        return {static_cast<int32_t>(std::lround(nodes_[i].X)), static_cast<int32_t>(std::lround(nodes_[i].Y))};
+        return { static_cast<int32_t>(std::lround(nodes_[i].X)), static_cast<int32_t>(std::lround(nodes_[i].Y)) };
     }
     return {};
 }
@@ -357,7 +383,7 @@ void TEditorScreen::MoveSelected(int32_t dx, int32_t dy)
     if (index < 0)
         return;
     TPoint p = ItemPos(index);
-    SetItemPos(index, {p.X + dx, p.Y + dy});
+    SetItemPos(index, { p.X + dx, p.Y + dy });
 }
 
 int32_t TEditorScreen::ItemAt(int32_t x, int32_t y) const
@@ -385,8 +411,8 @@ bool TEditorScreen::KeyDown(const TQelKeyEvent& event)
     if (!Level())
         return false;
     const bool ctrl = (event.Shift & ShiftState::Ctrl) != 0;
-    const int32_t step = ctrl ? (flags_.Lenta && !flags_.Person && !flags_.Upgrade ? kNodeCtrlStep : kPlaceCtrlStep)
-                              : kStep;
+    const int32_t step
+        = ctrl ? (flags_.Lenta && !flags_.Person && !flags_.Upgrade ? kNodeCtrlStep : kPlaceCtrlStep) : kStep;
     bool nodesChanged = false;
     switch (event.Key) {
     case kSpace:
@@ -449,7 +475,7 @@ void TEditorScreen::MouseDown(const TQelMouseEvent& event)
     else if (flags_.Lenta)
         node_ = index;
     dragging_ = true;
-    dragFrom_ = {event.X, event.Y};
+    dragFrom_ = { event.X, event.Y };
 }
 
 void TEditorScreen::MouseMove(const TQelMouseEvent& event)
@@ -457,7 +483,7 @@ void TEditorScreen::MouseMove(const TQelMouseEvent& event)
     if (!dragging_)
         return;
     MoveSelected(event.X - dragFrom_.X, event.Y - dragFrom_.Y);
-    dragFrom_ = {event.X, event.Y};
+    dragFrom_ = { event.X, event.Y };
     c_.Commands.MarkWholeScreen();
 }
 
@@ -486,7 +512,7 @@ void TEditorScreen::DrawOutlines()
         c_.Surfaces.DrawWuLine(kFrame, colour, intensity, r.Right, r.Bottom, r.Left, r.Bottom);
         c_.Surfaces.DrawWuLine(kFrame, colour, intensity, r.Left, r.Bottom, r.Left, r.Top);
     };
-    auto around = [](TPoint p, int32_t half) { return TRect{p.X - half, p.Y - half, p.X + half, p.Y + half}; };
+    auto around = [](TPoint p, int32_t half) { return TRect { p.X - half, p.Y - half, p.X + half, p.Y + half }; };
 
     if (const TEpisod* episod = Episod())
         for (size_t i = 0; i < episod->UpgradeItems.size(); ++i) {
@@ -498,21 +524,21 @@ void TEditorScreen::DrawOutlines()
                 h = surface->Height;
             }
             const bool selected = flags_.Upgrade && upgrade_ == static_cast<int32_t>(i);
-            box({item.Pos.X, item.Pos.Y, item.Pos.X + w, item.Pos.Y + h}, kYellow, selected ? 255 : kFaint);
+            box({ item.Pos.X, item.Pos.Y, item.Pos.X + w, item.Pos.Y + h }, kYellow, selected ? 255 : kFaint);
         }
     if (const tLevel* level = Level())
         for (size_t i = 0; i < level->Scene.PersPosition.size(); ++i) {
             const TPersPlace& place = level->Scene.PersPosition[i];
             const bool selected = flags_.Person && place_ == static_cast<int32_t>(i);
-            box(around({place.X, place.Y}, kPlaceBox / 2), kWhite, selected ? 255 : kFaint);
+            box(around({ place.X, place.Y }, kPlaceBox / 2), kWhite, selected ? 255 : kFaint);
         }
     for (size_t i = 0; i < nodes_.size(); ++i) {
         const TPathNode& node = nodes_[i];
         if (i > 0)
             c_.Surfaces.DrawWuLine(kFrame, kWhite, kFaint, nodes_[i - 1].X, nodes_[i - 1].Y, node.X, node.Y);
         const bool selected = flags_.Lenta && node_ == static_cast<int32_t>(i);
-        box(around({static_cast<int32_t>(std::lround(node.X)), static_cast<int32_t>(std::lround(node.Y))},
-                   kNodeBox / 2),
+        box(around(
+                { static_cast<int32_t>(std::lround(node.X)), static_cast<int32_t>(std::lround(node.Y)) }, kNodeBox / 2),
             kWhite, selected ? 255 : kFaint);
     }
 }

@@ -7,16 +7,19 @@
 
 namespace {
 
-constexpr int32_t kMsPerSecond = 1000;  // a day's time is written in seconds, kept in ms
+constexpr int32_t kMsPerSecond = 1000; // a day's time is written in seconds, kept in ms
 
-std::string PointText(TPoint p) { return std::to_string(p.X) + "," + std::to_string(p.Y); }
+std::string PointText(TPoint p)
+{
+    return std::to_string(p.X) + "," + std::to_string(p.Y);
+}
 
 TPoint ReadPoint(std::string_view text)
 {
     size_t comma = text.find(',');
     if (comma == std::string_view::npos)
-        return {LeadingInt(text), 0};
-    return {LeadingInt(text.substr(0, comma)), LeadingInt(text.substr(comma + 1))};
+        return { LeadingInt(text), 0 };
+    return { LeadingInt(text.substr(0, comma)), LeadingInt(text.substr(comma + 1)) };
 }
 
 void SetText(TQelXMLTag& tag, std::string_view name, const std::string& value)
@@ -93,7 +96,7 @@ void WriteDay(TQelXMLTag& levelTag, const TLevelInEpisod& day)
     SetInt(param, "GreatGoal", day.GreatGoal);
 }
 
-}  // namespace
+} // namespace
 
 bool WriteEpisodToDocument(TQelXMLTag& document, int32_t episodIndex, const TEpisod& episod, int32_t levelIndex)
 {
@@ -105,13 +108,14 @@ bool WriteEpisodToDocument(TQelXMLTag& document, int32_t episodIndex, const TEpi
     if (levelIndex >= 0 && static_cast<size_t>(levelIndex) < episod.Levels.size()) {
         TQelXMLTag* levels = element.GetChildByName("Levels");
         if (levels && static_cast<size_t>(levelIndex) < levels->Children.size())
-            WriteDay(*levels->Children[static_cast<size_t>(levelIndex)], episod.Levels[static_cast<size_t>(levelIndex)]);
+            WriteDay(
+                *levels->Children[static_cast<size_t>(levelIndex)], episod.Levels[static_cast<size_t>(levelIndex)]);
     }
     return true;
 }
 
-std::optional<std::string> WriteEpisodText(std::string_view original, int32_t episodIndex, const TEpisod& episod,
-                                           int32_t levelIndex)
+std::optional<std::string> WriteEpisodText(
+    std::string_view original, int32_t episodIndex, const TEpisod& episod, int32_t levelIndex)
 {
     TQelParser document;
     document.LoadFromText(original);

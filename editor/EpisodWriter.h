@@ -17,5 +17,5 @@ struct TEpisod;
 bool WriteEpisodToDocument(TQelXMLTag& document, int32_t episodIndex, const TEpisod& episod, int32_t levelIndex);
 
 // The file text after writing; nothing when the original has no such episode.
-std::optional<std::string> WriteEpisodText(std::string_view original, int32_t episodIndex, const TEpisod& episod,
-                                           int32_t levelIndex);
+std::optional<std::string> WriteEpisodText(
+    std::string_view original, int32_t episodIndex, const TEpisod& episod, int32_t levelIndex);

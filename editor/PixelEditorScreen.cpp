@@ -24,15 +24,14 @@ const std::string kPanel2 = "WEditor_TFPanel2";
 const std::string kGameWindow = "WGame";
 const char kFrame[] = "MemorySurface";
 // The panel's controls that its arrow buttons hide and show again.
-constexpr const char* kControls[] = {"WEditor_TFPanel2_BNew",   "WEditor_TFPanel2_BClone", "WEditor_TFPanel2_BDelete",
-                                     "WEditor_TFPanel2_EAngle", "WEditor_TFPanel2_BAngle", "WEditor_TFPanel2_CBFlip",
-                                     "WEditor_TFPanel2_BUp",    "WEditor_TFPanel2_BDown",  "WEditor_TFPanel2_BMaxUp",
-                                     "WEditor_TFPanel2_BMaxDown", "WEditor_TFPanel2_BSave", "WEditor_TFPanel2_BLoad",
-                                     "WEditor_TFPanel2_BQuit"};
+constexpr const char* kControls[] = { "WEditor_TFPanel2_BNew", "WEditor_TFPanel2_BClone", "WEditor_TFPanel2_BDelete",
+    "WEditor_TFPanel2_EAngle", "WEditor_TFPanel2_BAngle", "WEditor_TFPanel2_CBFlip", "WEditor_TFPanel2_BUp",
+    "WEditor_TFPanel2_BDown", "WEditor_TFPanel2_BMaxUp", "WEditor_TFPanel2_BMaxDown", "WEditor_TFPanel2_BSave",
+    "WEditor_TFPanel2_BLoad", "WEditor_TFPanel2_BQuit" };
 
 // A new heap picture starts in the middle of the screen; a clone stands this far right
 // and down of its original, so both can be seen.
-constexpr TPoint kNewHeapPos{400, 300};
+constexpr TPoint kNewHeapPos { 400, 300 };
 constexpr int32_t kCloneShift = 10;
 // The element picker: cells of this size, row after row, below the bar.
 constexpr int32_t kCell = 96;
@@ -46,21 +45,21 @@ const char kElementFolder[] = "../Kostum";
 const char kNotAnElement[] = "udfbutton.png";
 
 constexpr TScreenMethod<TPixelEditorScreen> kMethods[] = {
-    {"WGame_TFPixel_BEdit_MouseUp", &TPixelEditorScreen::WGame_TFPixel_BEdit_MouseUp},
-    {"WEditor_TFPanel2_BNew_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BNew_MouseUp},
-    {"WEditor_TFPanel2_BClone_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BClone_MouseUp},
-    {"WEditor_TFPanel2_BDelete_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BDelete_MouseUp},
-    {"WEditor_TFPanel2_BAngle_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BAngle_MouseUp},
-    {"WEditor_TFPanel2_CBFlip_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_CBFlip_MouseUp},
-    {"WEditor_TFPanel2_BUp_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BUp_MouseUp},
-    {"WEditor_TFPanel2_BDown_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BDown_MouseUp},
-    {"WEditor_TFPanel2_BMaxUp_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BMaxUp_MouseUp},
-    {"WEditor_TFPanel2_BMaxDown_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BMaxDown_MouseUp},
-    {"WEditor_TFPanel2_BArrawUp_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BArrawUp_MouseUp},
-    {"WEditor_TFPanel2_BArrawDown_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BArrawDown_MouseUp},
-    {"WEditor_TFPanel2_BSave_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BSave_MouseUp},
-    {"WEditor_TFPanel2_BLoad_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BLoad_MouseUp},
-    {"WEditor_TFPanel2_BQuit_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BQuit_MouseUp},
+    { "WGame_TFPixel_BEdit_MouseUp", &TPixelEditorScreen::WGame_TFPixel_BEdit_MouseUp },
+    { "WEditor_TFPanel2_BNew_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BNew_MouseUp },
+    { "WEditor_TFPanel2_BClone_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BClone_MouseUp },
+    { "WEditor_TFPanel2_BDelete_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BDelete_MouseUp },
+    { "WEditor_TFPanel2_BAngle_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BAngle_MouseUp },
+    { "WEditor_TFPanel2_CBFlip_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_CBFlip_MouseUp },
+    { "WEditor_TFPanel2_BUp_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BUp_MouseUp },
+    { "WEditor_TFPanel2_BDown_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BDown_MouseUp },
+    { "WEditor_TFPanel2_BMaxUp_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BMaxUp_MouseUp },
+    { "WEditor_TFPanel2_BMaxDown_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BMaxDown_MouseUp },
+    { "WEditor_TFPanel2_BArrawUp_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BArrawUp_MouseUp },
+    { "WEditor_TFPanel2_BArrawDown_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BArrawDown_MouseUp },
+    { "WEditor_TFPanel2_BSave_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BSave_MouseUp },
+    { "WEditor_TFPanel2_BLoad_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BLoad_MouseUp },
+    { "WEditor_TFPanel2_BQuit_MouseUp", &TPixelEditorScreen::WEditor_TFPanel2_BQuit_MouseUp },
 };
 
 // The picture's size as loaded; nothing known gives an empty size.
@@ -68,16 +67,16 @@ TPoint PictureSize(const TSurfEngine& surfaces, const std::string& name)
 {
     const int index = surfaces.IndexOfSurface(name);
     const TSurface* surface = index >= 0 ? surfaces.SurfaceAt(index) : nullptr;
-    return surface ? TPoint{surface->Width, surface->Height} : TPoint{};
+    return surface ? TPoint { surface->Width, surface->Height } : TPoint {};
 }
 
-}  // namespace
+} // namespace
 
 TPixelEditorScreen::TPixelEditorScreen(TScreenContext& context, TStandardLevelScreen& day, IDayVariant& pixel)
-    : c_(context),
-      day_(day),
-      pixel_(pixel),
-      methods_(context.Methods, *this, std::span<const TScreenMethod<TPixelEditorScreen>>(kMethods))
+    : c_(context)
+    , day_(day)
+    , pixel_(pixel)
+    , methods_(context.Methods, *this, std::span<const TScreenMethod<TPixelEditorScreen>>(kMethods))
 {
 }
 
@@ -87,7 +86,10 @@ tLevel* TPixelEditorScreen::Level() const
     return session && session->Level().IsPixelLevel() ? &session->Level() : nullptr;
 }
 
-void TPixelEditorScreen::Enter(TScreenMode /*from*/) { c_.Commands.MarkWholeScreen(); }
+void TPixelEditorScreen::Enter(TScreenMode /*from*/)
+{
+    c_.Commands.MarkWholeScreen();
+}
 
 void TPixelEditorScreen::WGame_TFPixel_BEdit_MouseUp()
 {
@@ -144,7 +146,7 @@ void TPixelEditorScreen::WEditor_TFPanel2_BClone_MouseUp()
     if (!level || selected_ < 0 || static_cast<size_t>(selected_) >= level->Scene.HeapPictures.size())
         return;
     tHeapRec copy = level->Scene.HeapPictures[static_cast<size_t>(selected_)];
-    copy.Pos = {copy.Pos.X + kCloneShift, copy.Pos.Y + kCloneShift};
+    copy.Pos = { copy.Pos.X + kCloneShift, copy.Pos.Y + kCloneShift };
     copy.SecondName = "Heap" + IntToStr(static_cast<int64_t>(level->Scene.HeapPictures.size()));
     level->Scene.HeapPictures.push_back(std::move(copy));
     Remake();
@@ -182,8 +184,8 @@ void TPixelEditorScreen::WEditor_TFPanel2_CBFlip_MouseUp()
     tLevel* level = Level();
     if (!level || selected_ < 0 || static_cast<size_t>(selected_) >= level->Scene.HeapPictures.size())
         return;
-    level->Scene.HeapPictures[static_cast<size_t>(selected_)].Flip =
-        EqualsNoCase(VariantToString(c_.Interface.GetObjectValue("WEditor_TFPanel2_CBFlip", "Checked")), "True");
+    level->Scene.HeapPictures[static_cast<size_t>(selected_)].Flip
+        = EqualsNoCase(VariantToString(c_.Interface.GetObjectValue("WEditor_TFPanel2_CBFlip", "Checked")), "True");
     Remake();
 }
 
@@ -206,10 +208,22 @@ void TPixelEditorScreen::MoveTo(int32_t to)
     Remake();
 }
 
-void TPixelEditorScreen::WEditor_TFPanel2_BUp_MouseUp() { MoveTo(selected_ + 1); }
-void TPixelEditorScreen::WEditor_TFPanel2_BDown_MouseUp() { MoveTo(selected_ - 1); }
-void TPixelEditorScreen::WEditor_TFPanel2_BMaxUp_MouseUp() { MoveTo(INT32_MAX); }
-void TPixelEditorScreen::WEditor_TFPanel2_BMaxDown_MouseUp() { MoveTo(0); }
+void TPixelEditorScreen::WEditor_TFPanel2_BUp_MouseUp()
+{
+    MoveTo(selected_ + 1);
+}
+void TPixelEditorScreen::WEditor_TFPanel2_BDown_MouseUp()
+{
+    MoveTo(selected_ - 1);
+}
+void TPixelEditorScreen::WEditor_TFPanel2_BMaxUp_MouseUp()
+{
+    MoveTo(INT32_MAX);
+}
+void TPixelEditorScreen::WEditor_TFPanel2_BMaxDown_MouseUp()
+{
+    MoveTo(0);
+}
 
 void TPixelEditorScreen::ShowControls(bool shown)
 {
@@ -217,8 +231,14 @@ void TPixelEditorScreen::ShowControls(bool shown)
         c_.Interface.SetObjectProperty(name, "Visible", shown ? "True" : "False");
 }
 
-void TPixelEditorScreen::WEditor_TFPanel2_BArrawUp_MouseUp() { ShowControls(false); }
-void TPixelEditorScreen::WEditor_TFPanel2_BArrawDown_MouseUp() { ShowControls(true); }
+void TPixelEditorScreen::WEditor_TFPanel2_BArrawUp_MouseUp()
+{
+    ShowControls(false);
+}
+void TPixelEditorScreen::WEditor_TFPanel2_BArrawDown_MouseUp()
+{
+    ShowControls(true);
+}
 
 void TPixelEditorScreen::WEditor_TFPanel2_BSave_MouseUp()
 {
@@ -256,8 +276,8 @@ std::vector<std::string> TPixelEditorScreen::ElementPictures() const
     std::vector<std::string> names;
     const std::filesystem::path folder = c_.ProgramFolder / kElementFolder;
     for (const std::string& name : ListFolder(folder)) {
-        if (!EqualsNoCase(name, kNotAnElement) && name.size() > 4 && EqualsNoCase(name.substr(name.size() - 4), ".png") &&
-            (c_.Surfaces.IndexOfSurface(name) >= 0 || c_.Surfaces.LoadPngFromFile(name, folder / name)))
+        if (!EqualsNoCase(name, kNotAnElement) && name.size() > 4 && EqualsNoCase(name.substr(name.size() - 4), ".png")
+            && (c_.Surfaces.IndexOfSurface(name) >= 0 || c_.Surfaces.LoadPngFromFile(name, folder / name)))
             names.push_back(name);
     }
     // Without that folder the day's own heap pictures are the elements.
@@ -273,7 +293,7 @@ TRect TPixelEditorScreen::ElementCell(size_t index) const
 {
     const int32_t column = static_cast<int32_t>(index) % kCellsPerRow;
     const int32_t row = static_cast<int32_t>(index) / kCellsPerRow;
-    return {column * kCell, kCellsTop + row * kCell, (column + 1) * kCell, kCellsTop + (row + 1) * kCell};
+    return { column * kCell, kCellsTop + row * kCell, (column + 1) * kCell, kCellsTop + (row + 1) * kCell };
 }
 
 void TPixelEditorScreen::MouseDown(const TQelMouseEvent& event)
@@ -314,11 +334,11 @@ void TPixelEditorScreen::MouseDown(const TQelMouseEvent& event)
     const std::vector<tHeapRec>& heaps = level->Scene.HeapPictures;
     for (size_t k = heaps.size(); k-- > 0;) {
         const TPoint size = PictureSize(c_.Surfaces, heaps[k].FileName);
-        if (event.X >= heaps[k].Pos.X && event.X < heaps[k].Pos.X + size.X && event.Y >= heaps[k].Pos.Y &&
-            event.Y < heaps[k].Pos.Y + size.Y) {
+        if (event.X >= heaps[k].Pos.X && event.X < heaps[k].Pos.X + size.X && event.Y >= heaps[k].Pos.Y
+            && event.Y < heaps[k].Pos.Y + size.Y) {
             Select(static_cast<int32_t>(k));
             dragging_ = true;
-            dragFrom_ = {event.X, event.Y};
+            dragFrom_ = { event.X, event.Y };
             return;
         }
     }
@@ -330,8 +350,8 @@ void TPixelEditorScreen::MouseMove(const TQelMouseEvent& event)
     if (!dragging_ || !level || selected_ < 0 || static_cast<size_t>(selected_) >= level->Scene.HeapPictures.size())
         return;
     TPoint& pos = level->Scene.HeapPictures[static_cast<size_t>(selected_)].Pos;
-    pos = {pos.X + event.X - dragFrom_.X, pos.Y + event.Y - dragFrom_.Y};
-    dragFrom_ = {event.X, event.Y};
+    pos = { pos.X + event.X - dragFrom_.X, pos.Y + event.Y - dragFrom_.Y };
+    dragFrom_ = { event.X, event.Y };
     c_.Commands.MarkWholeScreen();
 }
 
@@ -359,11 +379,10 @@ void TPixelEditorScreen::Draw()
 
 void TPixelEditorScreen::DrawElements()
 {
-    c_.Surfaces.FillSurfaceRect(kFrame, 0, {0, 0, 800, 600});
+    c_.Surfaces.FillSurfaceRect(kFrame, 0, { 0, 0, 800, 600 });
     for (size_t i = 0; i < elements_.size(); ++i) {
         const TRect cell = ElementCell(i);
-        c_.Surfaces.DrawWithAlphaChannel(elements_[i], kFrame, cell.Left, cell.Top, 255,
-                                         TRect{0, 0, kCell, kCell});
+        c_.Surfaces.DrawWithAlphaChannel(elements_[i], kFrame, cell.Left, cell.Top, 255, TRect { 0, 0, kCell, kCell });
     }
 }
 

@@ -17,22 +17,34 @@ const char kBeltTiming[] = "Set Timing +0.04; Path";
 const char kBeltEnding[] = "; Ending Loop;";
 
 // Halves to even, as every rounding of the game's numbers.
-long long Rounded(double value) { return std::llrint(value); }
+long long Rounded(double value)
+{
+    return std::llrint(value);
+}
 
-std::string IntText(long long value) { return std::to_string(value); }
+std::string IntText(long long value)
+{
+    return std::to_string(value);
+}
 
-std::string PointText(TPoint p) { return IntText(p.X) + "," + IntText(p.Y); }
+std::string PointText(TPoint p)
+{
+    return IntText(p.X) + "," + IntText(p.Y);
+}
 
 TPoint ReadPoint(std::string_view text)
 {
     size_t comma = text.find(',');
     if (comma == std::string_view::npos)
-        return {LeadingInt(text), 0};
-    return {LeadingInt(text.substr(0, comma)), LeadingInt(text.substr(comma + 1))};
+        return { LeadingInt(text), 0 };
+    return { LeadingInt(text.substr(0, comma)), LeadingInt(text.substr(comma + 1)) };
 }
 
 // A real of the path script: "." as separator, malformed text is 0.
-double ReadReal(std::string_view text) { return XMLStrToFloat(text); }
+double ReadReal(std::string_view text)
+{
+    return XMLStrToFloat(text);
+}
 
 bool Enclosed(std::string_view text, char open, char close, std::string_view& inside)
 {
@@ -216,8 +228,7 @@ void WritePersPosition(TQelXMLTag& root, const tLevel& level)
 
 class TCompare {
 public:
-    template <class T>
-    void Field(const std::string& name, const T& a, const T& b)
+    template <class T> void Field(const std::string& name, const T& a, const T& b)
     {
         if (!Difference.empty() || a == b)
             return;
@@ -237,8 +248,7 @@ public:
     std::string Difference;
 
 private:
-    template <class T>
-    static std::string Show(const T& value)
+    template <class T> static std::string Show(const T& value)
     {
         if constexpr (std::is_same_v<T, std::string>)
             return "\"" + value + "\"";
@@ -278,9 +288,9 @@ void CompareScene(TCompare& c, const TLevelScene& a, const TLevelScene& b)
     c.Field("Hints.HasHintFishes", a.Hints.HasHintFishes, b.Hints.HasHintFishes);
     c.Field("Hints.HintEffect", a.Hints.HintEffect, b.Hints.HintEffect);
     c.List("Hints.HintPoints", a.Hints.HintPoints, b.Hints.HintPoints,
-           [&](const std::string& n, auto& x, auto& y) { c.Field(n, x, y); });
+        [&](const std::string& n, auto& x, auto& y) { c.Field(n, x, y); });
     c.List("Hints.HintFishes", a.Hints.HintFishes, b.Hints.HintFishes,
-           [&](const std::string& n, auto& x, auto& y) { c.Field(n, x, y); });
+        [&](const std::string& n, auto& x, auto& y) { c.Field(n, x, y); });
     c.List("AddFishesList", a.AddFishesList, b.AddFishesList, [&](const std::string& n, auto& x, auto& y) {
         c.Field(n + ".Kind", x.Kind, y.Kind);
         c.Field(n + ".TypeDigit", x.TypeDigit, y.TypeDigit);
@@ -332,7 +342,7 @@ void CompareBox(TCompare& c, const TBoxGrid& a, const TBoxGrid& b)
     });
 }
 
-}  // namespace
+} // namespace
 
 std::vector<TPathNode> ReadPathNodes(std::string_view script)
 {
@@ -407,9 +417,10 @@ std::string FirstLevelDifference(const tLevel& a, const tLevel& b)
         c.Field(n + ".BornPeriod", x.BornPeriod, y.BornPeriod);
         c.Field(n + ".PathLength", x.PathLength, y.PathLength);
     });
-    c.List("LevelFishes", a.LevelFishes, b.LevelFishes, [&](const std::string& n, auto& x, auto& y) { c.Field(n, x, y); });
+    c.List(
+        "LevelFishes", a.LevelFishes, b.LevelFishes, [&](const std::string& n, auto& x, auto& y) { c.Field(n, x, y); });
     c.List("CountCompleteFishes", a.CountCompleteFishes, b.CountCompleteFishes,
-           [&](const std::string& n, auto& x, auto& y) { c.Field(n, x, y); });
+        [&](const std::string& n, auto& x, auto& y) { c.Field(n, x, y); });
     CompareBox(c, a.Box, b.Box);
     return c.Difference;
 }

@@ -1,8 +1,8 @@
 // The editor's episode writer and the day list: upgrade pictures keep their own kind and
 // the identifiers stay as written, a day's numbers change only where they were changed,
 // and the tree of days is well formed whatever the names.
-#include "editor/CustomLevelsWindow.h"
 #include "editor/EpisodWriter.h"
+#include "editor/CustomLevelsWindow.h"
 #include "foundation/Files.h"
 #include "foundation/QelParser.h"
 #include "metagame/Episods.h"
@@ -48,9 +48,9 @@ std::vector<std::string> ChangedLines(const std::string& before, const std::stri
 TEpisod FirstEpisod()
 {
     TEpisod episod;
-    episod.UpgradeItems = {{TUpgradeItemKind::Picture, {40, 40}, "Lamp.png"},
-                           {TUpgradeItemKind::Effect, {300, 200}, "efFountain.xml"},
-                           {TUpgradeItemKind::Picture, {640, 250}, "Rack.png"}};
+    episod.UpgradeItems = { { TUpgradeItemKind::Picture, { 40, 40 }, "Lamp.png" },
+        { TUpgradeItemKind::Effect, { 300, 200 }, "efFountain.xml" },
+        { TUpgradeItemKind::Picture, { 640, 250 }, "Rack.png" } };
     TLevelInEpisod first;
     first.BornPeriod = 2000;
     first.SpeedLenta = 36;
@@ -65,7 +65,7 @@ TEpisod FirstEpisod()
     second.SpeedLenta = 40;
     second.LevelTime = 145000;
     second.Goal = 225;
-    episod.Levels = {first, second};
+    episod.Levels = { first, second };
     return episod;
 }
 
@@ -79,20 +79,27 @@ TEST(EpisodWriter, ChangesOnlyWhatWasEdited)
         std::vector<std::string> Changed;
     };
     const TCase cases[] = {
-        {"nothing", [](TEpisod&) {}, 0, {}},
-        {"the day's goal", [](TEpisod& e) { e.Levels[0].Goal = 250; }, 0,
-         {"\t\t\t\t\t<Param LevelTime=\"120\" CompleteNeed=\"0\" PersCount=\"8\" Prize=\"0\" Goal=\"250\" ExGoal=\"320\" "
-          "GreatGoal=\"260\" />"}},
-        {"the day's time, in seconds", [](TEpisod& e) { e.Levels[1].LevelTime = 90000; }, 1,
-         {"\t\t\t\t\t<Param LevelTime=\"90\" Goal=\"225\" CompleteNeed=\"0\" PersCount=\"0\" Prize=\"0\" ExGoal=\"0\" "
-          "GreatGoal=\"0\" />",
-          "\t\t\t\t<Level Name=\"Level_1_2.xml\" BornPeriod=\"1950\" SpeedLenta=\"40\" AddPersonTimeInLevel=\"0\">"}},
-        {"an effect moved keeps its kind",
-         [](TEpisod& e) { e.UpgradeItems[1].Pos = {310, 190}; }, -1,
-         {"\t\t\t\t<UpgradeItem Type=\"Effect\" FileName=\"efFountain.xml\" Pos=\"310,190\" />"}},
-        {"a picture whose kind is spelled otherwise keeps its spelling",
-         [](TEpisod& e) { e.UpgradeItems[2].Pos = {600, 250}; }, -1,
-         {"\t\t\t\t<UpgradeItem Type=\"picture\" FileName=\"Rack.png\" Pos=\"600,250\" Layer=\"2\" />"}},
+        { "nothing", [](TEpisod&) {}, 0, {} },
+        { "the day's goal", [](TEpisod& e) { e.Levels[0].Goal = 250; }, 0,
+            { "\t\t\t\t\t<Param LevelTime=\"120\" CompleteNeed=\"0\" PersCount=\"8\" Prize=\"0\" Goal=\"250\" "
+              "ExGoal=\"320\" "
+              "GreatGoal=\"260\" />" } },
+        { "the day's time, in seconds", [](TEpisod& e) { e.Levels[1].LevelTime = 90000; }, 1,
+            { "\t\t\t\t\t<Param LevelTime=\"90\" Goal=\"225\" CompleteNeed=\"0\" PersCount=\"0\" Prize=\"0\" "
+              "ExGoal=\"0\" "
+              "GreatGoal=\"0\" />",
+                "\t\t\t\t<Level Name=\"Level_1_2.xml\" BornPeriod=\"1950\" SpeedLenta=\"40\" "
+                "AddPersonTimeInLevel=\"0\">" } },
+        { "an effect moved keeps its kind",
+            [](TEpisod& e) {
+                e.UpgradeItems[1].Pos = { 310, 190 };
+            },
+            -1, { "\t\t\t\t<UpgradeItem Type=\"Effect\" FileName=\"efFountain.xml\" Pos=\"310,190\" />" } },
+        { "a picture whose kind is spelled otherwise keeps its spelling",
+            [](TEpisod& e) {
+                e.UpgradeItems[2].Pos = { 600, 250 };
+            },
+            -1, { "\t\t\t\t<UpgradeItem Type=\"picture\" FileName=\"Rack.png\" Pos=\"600,250\" Layer=\"2\" />" } },
     };
     for (const TCase& c : cases) {
         TEpisod episod = FirstEpisod();
@@ -118,8 +125,8 @@ TEST(EpisodWriter, AnEpisodeTheFileLacksIsRefused)
     // An episode without upgrades gets its list.
     std::optional<std::string> second = WriteEpisodText(Fixture(), 1, episod, -1);
     ASSERT_TRUE(second);
-    EXPECT_NE(second->find("<UpgradeItem Type=\"Effect\" FileName=\"efFountain.xml\" Pos=\"300,200\" />"),
-              std::string::npos);
+    EXPECT_NE(
+        second->find("<UpgradeItem Type=\"Effect\" FileName=\"efFountain.xml\" Pos=\"300,200\" />"), std::string::npos);
 }
 
 TEST(CustomLevels, TreeOfEpisodesAndTheirDays)
@@ -132,8 +139,9 @@ TEST(CustomLevels, TreeOfEpisodesAndTheirDays)
     episods.Items[0].Levels[1].Name = "Level_1_Pixel.xml";
     episods.Items[1].Name = "Empty";
     const std::string text = CustomLevelsTree(episods);
-    EXPECT_EQ(text, "<Items><i t=\"Corner Boutique 1\" c=\"False\"><i t=\"Level_1_1\"/><i t=\"Level_1_Pixel\"/></i>"
-                    "<i t=\"Empty\" c=\"False\"></i></Items>");
+    EXPECT_EQ(text,
+        "<Items><i t=\"Corner Boutique 1\" c=\"False\"><i t=\"Level_1_1\"/><i t=\"Level_1_Pixel\"/></i>"
+        "<i t=\"Empty\" c=\"False\"></i></Items>");
     TQelParser document;
     document.LoadFromText(text);
     const TQelXMLTag* items = document.FindChildByName("Items");
@@ -143,4 +151,4 @@ TEST(CustomLevels, TreeOfEpisodesAndTheirDays)
     EXPECT_EQ(items->GetChild(0)->GetChild(1)->Parent->Name, "i");
 }
 
-}  // namespace
+} // namespace

@@ -1,6 +1,7 @@
 // The editor's level writer: every shipped level survives a write unchanged, what the
 // editor does not edit stays in the file, the belt path text is the same whatever the
 // locale, and a save killed half way leaves a whole file.
+#include "gameplay/LevelWriter.h"
 #include "foundation/Clock.h"
 #include "foundation/DataSource.h"
 #include "foundation/Files.h"
@@ -9,7 +10,6 @@
 #include "gameplay/FishkaType.h"
 #include "gameplay/Level.h"
 #include "gameplay/LevelFile.h"
-#include "gameplay/LevelWriter.h"
 #include "tests/common/TempFolder.h"
 
 #include <gtest/gtest.h>
@@ -36,7 +36,8 @@ std::string ReadText(const fs::path& path)
 
 class LevelWriterTest : public ::testing::Test {
 protected:
-    LevelWriterTest() : log({}, clock)
+    LevelWriterTest()
+        : log({}, clock)
     {
         TDataSource data(kContent / "data");
         types.LoadFishkaTypes(data, "FishkaTypes.xml", log);
@@ -114,23 +115,23 @@ TEST_F(LevelWriterTest, EditsChangeOnlyTheirOwnValuesAndKeepEverythingElse)
         std::vector<std::string> Changed;
     };
     const TCase cases[] = {
-        {"nothing", [](tLevel&) {}, {}},
-        {"a customer place", [](tLevel& l) { l.Scene.PersPosition[1].X = 591; },
-         {"\t\t<Position X=\"591\" Y=\"0592\" />"}},
-        {"a heap picture turned and mirrored",
-         [](tLevel& l) {
-             l.Scene.HeapPictures[0].Angle = 15;
-             l.Scene.HeapPictures[0].Flip = true;
-         },
-         {"\t\t<Heap FileName=\"Box.png\" Pos=\"5,6\" Angle=\"15\" Flip=\"True\" Shade=\"2\" />"}},
-        {"the first belt's path",
-         [](tLevel& l) {
-             std::vector<TPathNode> nodes = ReadPathNodes(l.Lentas[0].PathScript);
-             nodes[0].X = 12;
-             l.Lentas[0].SetPathScript(BeltPathScript(nodes));
-         },
-         // A text this long stands on its own line.
-         {"\t\t\tSet Timing +0.04; Path (12,20) (100,20)[0.500,0.000] (200,80){2,1}; Ending Loop;"}},
+        { "nothing", [](tLevel&) {}, {} },
+        { "a customer place", [](tLevel& l) { l.Scene.PersPosition[1].X = 591; },
+            { "\t\t<Position X=\"591\" Y=\"0592\" />" } },
+        { "a heap picture turned and mirrored",
+            [](tLevel& l) {
+                l.Scene.HeapPictures[0].Angle = 15;
+                l.Scene.HeapPictures[0].Flip = true;
+            },
+            { "\t\t<Heap FileName=\"Box.png\" Pos=\"5,6\" Angle=\"15\" Flip=\"True\" Shade=\"2\" />" } },
+        { "the first belt's path",
+            [](tLevel& l) {
+                std::vector<TPathNode> nodes = ReadPathNodes(l.Lentas[0].PathScript);
+                nodes[0].X = 12;
+                l.Lentas[0].SetPathScript(BeltPathScript(nodes));
+            },
+            // A text this long stands on its own line.
+            { "\t\t\tSet Timing +0.04; Path (12,20) (100,20)[0.500,0.000] (200,80){2,1}; Ending Loop;" } },
     };
     for (const TCase& c : cases) {
         auto level = Read(original);
@@ -148,10 +149,10 @@ TEST_F(LevelWriterTest, ListsThatGrowOrShrinkKeepTheirOtherItemsAndElementNames)
     auto level = Read(original);
     tHeapRec added;
     added.FileName = "Shoe.png";
-    added.Pos = {400, 300};
+    added.Pos = { 400, 300 };
     level->Scene.HeapPictures.erase(level->Scene.HeapPictures.begin());
     level->Scene.HeapPictures.push_back(added);
-    level->Scene.PersPosition.push_back({720, 592, false});
+    level->Scene.PersPosition.push_back({ 720, 592, false });
     std::optional<std::string> written = WriteLevelText(original, *level);
     ASSERT_TRUE(written);
     auto back = Read(*written);
@@ -166,8 +167,8 @@ TEST_F(LevelWriterTest, ListsThatGrowOrShrinkKeepTheirOtherItemsAndElementNames)
     EXPECT_EQ(back->Lentas.size(), 2u);
     EXPECT_EQ(back->Lentas[0].BornPeriod, 1500);
     EXPECT_EQ(back->Lentas[1].BornPeriod, 900);
-    for (const char* kept : {"Author=\"kept\"", "Speed=\"fast\"", "Note=\"kept\"", "Mood=\"calm\"",
-                             "<Unknown Anything=\"at all\">text the editor never reads</Unknown>"})
+    for (const char* kept : { "Author=\"kept\"", "Speed=\"fast\"", "Note=\"kept\"", "Mood=\"calm\"",
+             "<Unknown Anything=\"at all\">text the editor never reads</Unknown>" })
         EXPECT_NE(written->find(kept), std::string::npos) << kept;
 }
 
@@ -178,28 +179,28 @@ TEST(PathNodes, TextOfNodes)
         std::string Text;
     };
     const TCase cases[] = {
-        {{}, ""},
-        {{{56, 372}, {190.5, 309.5}}, " (56,372) (190,310)"},  // halves to even
-        {{{10, 20, 0.1, 0}}, " (10,20)[0.100,0.000]"},
-        {{{10, 20, 0, -0.25}}, " (10,20)[0.000,-0.250]"},
-        {{{10, 20, 0, 0, 2, 1}}, " (10,20){2,1}"},
-        {{{10, 20, 1.5, 0, 1, 3.4}}, " (10,20)[1.500,0.000]{1,3}"},
+        { {}, "" },
+        { { { 56, 372 }, { 190.5, 309.5 } }, " (56,372) (190,310)" }, // halves to even
+        { { { 10, 20, 0.1, 0 } }, " (10,20)[0.100,0.000]" },
+        { { { 10, 20, 0, -0.25 } }, " (10,20)[0.000,-0.250]" },
+        { { { 10, 20, 0, 0, 2, 1 } }, " (10,20){2,1}" },
+        { { { 10, 20, 1.5, 0, 1, 3.4 } }, " (10,20)[1.500,0.000]{1,3}" },
     };
     for (const TCase& c : cases)
         EXPECT_EQ(PathNodesText(c.Nodes), c.Text);
-    EXPECT_EQ(BeltPathScript({{1, 2}, {3, 4}}), "Set Timing +0.04; Path (1,2) (3,4); Ending Loop;");
+    EXPECT_EQ(BeltPathScript({ { 1, 2 }, { 3, 4 } }), "Set Timing +0.04; Path (1,2) (3,4); Ending Loop;");
 }
 
 TEST(PathNodes, ReadsTheNodesOfThePathCommandOnly)
 {
-    const std::vector<TPathNode> nodes =
-        ReadPathNodes("Set Timing +0.04; path (56,372) (190,310)[0.5,-1]{2,3} (400,288); Ending Stop (1,1);");
+    const std::vector<TPathNode> nodes
+        = ReadPathNodes("Set Timing +0.04; path (56,372) (190,310)[0.5,-1]{2,3} (400,288); Ending Stop (1,1);");
     ASSERT_EQ(nodes.size(), 3u);
-    EXPECT_EQ(nodes[1], (TPathNode{190, 310, 0.5, -1, 2, 3}));
-    EXPECT_EQ(nodes[2], (TPathNode{400, 288}));
+    EXPECT_EQ(nodes[1], (TPathNode { 190, 310, 0.5, -1, 2, 3 }));
+    EXPECT_EQ(nodes[2], (TPathNode { 400, 288 }));
     EXPECT_TRUE(ReadPathNodes("Set Linear; Ending Loop;").empty());
     // What the writer makes reads back as the nodes it was made of.
-    const std::vector<TPathNode> written{{1, 2, 0.1, 0.2}, {3, 4, 0, 0, 2, 2}};
+    const std::vector<TPathNode> written { { 1, 2, 0.1, 0.2 }, { 3, 4, 0, 0, 2, 2 } };
     EXPECT_EQ(ReadPathNodes(BeltPathScript(written)), written);
 }
 
@@ -216,7 +217,7 @@ TEST(PathNodes, NumbersAreWrittenWithAPointWhateverTheLocale)
     const std::string cBefore = std::setlocale(LC_ALL, nullptr);
     // The system's own German locale too, where it is installed.
     const bool german = std::setlocale(LC_ALL, "de_DE.UTF-8") != nullptr;
-    const std::string text = PathNodesText({{1234, 20, 0.1, -2.5}, {10, 20, 0, 0, 2, 1}});
+    const std::string text = PathNodesText({ { 1234, 20, 0.1, -2.5 }, { 10, 20, 0, 0, 2, 1 } });
     const std::string fixed = FormatFixed3(1234.5);
     std::setlocale(LC_ALL, cBefore.c_str());
     std::locale::global(before);
@@ -235,7 +236,7 @@ TEST_F(LevelWriterTest, ASaveKilledHalfWayLeavesAWholeFile)
     level->Scene.PersPosition[0].X = 1;
     // A long file makes each save take long enough to be caught inside.
     for (int i = 0; i < 2000; ++i)
-        level->Scene.PersPosition.push_back({i, i, false});
+        level->Scene.PersPosition.push_back({ i, i, false });
     const std::string versionB = *WriteLevelText(original, *level);
     const fs::path target = folder / "Level.xml";
     ASSERT_TRUE(WriteFileAtomic(target, versionA));
@@ -268,4 +269,4 @@ TEST_F(LevelWriterTest, ASaveKilledHalfWayLeavesAWholeFile)
     EXPECT_EQ(FirstLevelDifference(*Read(left), *Read(left == versionA ? versionA : versionB)), "");
 }
 
-}  // namespace
+} // namespace

@@ -106,12 +106,12 @@ int Roundtrip(const TToolCommand& self, const std::vector<std::string>& args)
     return 0;
 }
 
-}  // namespace
+} // namespace
 
 void AddRoundtripCommands(std::vector<TToolCommand>& commands)
 {
-    commands.push_back({"level-roundtrip", "LEVEL.xml [--archive FILE | --data DIR] --out OUT.xml",
-                        "reads a level (a file, or an entry of the data), writes it with the editor's writer to OUT "
-                        "and reads that back; names the first difference and exits 1 when the levels differ",
-                        Roundtrip});
+    commands.push_back({ "level-roundtrip", "LEVEL.xml [--archive FILE | --data DIR] --out OUT.xml",
+        "reads a level (a file, or an entry of the data), writes it with the editor's writer to OUT "
+        "and reads that back; names the first difference and exits 1 when the levels differ",
+        Roundtrip });
 }
