@@ -80,10 +80,10 @@ protected:
     {
         scratch.Write("script.txt", script);
         const std::string command = "timeout -s KILL 300 '" GLIMMORA_PROGRAM "' --headless --uncapped --fixed-step 16 "
-                                    "--seed 1 --user-dir '" + user().string() + "' --data '" + data().string() +
-                                    "' --trace '" + (scratch / "trace.txt").string() + "' --input '" +
-                                    (scratch / "script.txt").string() + "' --frames " + std::to_string(frames) +
-                                    " " + extra + " 2>&1";
+                                    "--seed 1 --user-dir '"
+            + user().string() + "' --data '" + data().string() + "' --trace '" + (scratch / "trace.txt").string()
+            + "' --input '" + (scratch / "script.txt").string() + "' --frames " + std::to_string(frames) + " " + extra
+            + " 2>&1";
         TCommandRun run = RunCommand(command);
         EXPECT_EQ(run.Status, 0) << run.Out;
         return scratch.Read("trace.txt");
@@ -124,10 +124,11 @@ TEST_F(EditorSessionTest, MovedPlaceAndGoalAreSavedAndNothingElse)
     EXPECT_NE(trace.find("save Level_1_1.xml"), std::string::npos) << trace;
     EXPECT_NE(trace.find("save Episods.xml"), std::string::npos) << trace;
     // Tried from the editor and edited again.
-    EXPECT_LT(trace.find("mode smLevel", trace.find("exec WEditor_TFPanel_BTry_MouseUp")), trace.rfind("mode smEditor"));
+    EXPECT_LT(
+        trace.find("mode smLevel", trace.find("exec WEditor_TFPanel_BTry_MouseUp")), trace.rfind("mode smEditor"));
 
     EXPECT_EQ(ChangedLines(level, ReadText(data() / "Level_1_1.xml")),
-              (std::vector<std::string>{"\t\t<Position X=\"580\" Y=\"592\" /> => \t\t<Position X=\"591\" Y=\"592\" />"}));
+        (std::vector<std::string> { "\t\t<Position X=\"580\" Y=\"592\" /> => \t\t<Position X=\"591\" Y=\"592\" />" }));
     const std::vector<std::string> episodChanges = ChangedLines(episods, ReadText(data() / "Episods.xml"));
     ASSERT_EQ(episodChanges.size(), 1u);
     EXPECT_NE(episodChanges[0].find("Goal=\"200\" ExGoal=\"320\" GreatGoal=\"260\" /> => "), std::string::npos);
@@ -144,8 +145,8 @@ TEST_F(EditorSessionTest, MovedPlaceAndGoalAreSavedAndNothingElse)
     TCommandRun check = RunCommand("'" GLIMMORA_TOOL "' check '" + archive + "' '" + params + "' 2>&1");
     EXPECT_EQ(check.Status, 0) << check.Out;
     EXPECT_NE(check.Out.find(" 0 errors"), std::string::npos) << check.Out;
-    TCommandRun sim = RunCommand("'" GLIMMORA_TOOL "' sim --episode 1 --level 1 --archive '" + archive +
-                                 "' --params '" + params + "' 2>&1");
+    TCommandRun sim = RunCommand(
+        "'" GLIMMORA_TOOL "' sim --episode 1 --level 1 --archive '" + archive + "' --params '" + params + "' 2>&1");
     EXPECT_EQ(sim.Status, 0) << sim.Out;
     EXPECT_NE(sim.Out.find("goal=250 "), std::string::npos) << sim.Out;
 }
@@ -156,7 +157,7 @@ TEST_F(EditorSessionTest, TheDayListOpensADayInTheEditor)
     const std::string trace = Play("+5 wait WTitle_BEdit\n+5 click WTitle_BEdit\n+5 wait WLoadCustom_Tree\n"
                                    "+5 down 215 201\n+1 up 215 201\n+3 click WLoadCustom_BEdit\n+20 click "
                                    "WEditor_TFPanel_BQuit\n+5 wait WLoadCustom_BCancel\n+2 click WLoadCustom_BCancel\n",
-                                   "", 400);
+        "", 400);
     EXPECT_NE(trace.find("level Level_1_2.xml"), std::string::npos) << trace;
     EXPECT_NE(trace.find("mode smEditor"), std::string::npos) << trace;
     // Quitting the editor leads back to the list over the title, and its Back to the title.
@@ -166,7 +167,7 @@ TEST_F(EditorSessionTest, TheDayListOpensADayInTheEditor)
     EXPECT_NE(trace.find("end smTitle"), std::string::npos) << trace;
 }
 
-}  // namespace
+} // namespace
 
 namespace {
 
@@ -181,12 +182,11 @@ TEST(LevelRoundtripCommand, EveryShippedLevelPassesWithTheSameBytesInEveryLocale
             continue;
         ++levels;
         std::string written[2];
-        const char* locales[2] = {"C", "de_DE.UTF-8"};
+        const char* locales[2] = { "C", "de_DE.UTF-8" };
         for (int i = 0; i < 2; ++i) {
             const std::string out = (scratch / (std::to_string(i) + name)).string();
-            TCommandRun run = RunCommand(std::string("LC_ALL=") + locales[i] + " '" GLIMMORA_TOOL
-                                         "' level-roundtrip '" + entry.path().string() + "' --data '" +
-                                         (content / "data").string() + "' --out '" + out + "' 2>&1");
+            TCommandRun run = RunCommand(std::string("LC_ALL=") + locales[i] + " '" GLIMMORA_TOOL "' level-roundtrip '"
+                + entry.path().string() + "' --data '" + (content / "data").string() + "' --out '" + out + "' 2>&1");
             EXPECT_EQ(run.Status, 0) << name << ": " << run.Out;
             written[i] = ReadText(out);
         }
@@ -201,7 +201,7 @@ TEST(LevelRoundtripCommand, AFileWithoutALevelFails)
     TTempFolder scratch;
     scratch.Write("Empty.xml", "just text, no element");
     const std::string out = (scratch / "out.xml").string();
-    for (const std::string& level : {(scratch / "Empty.xml").string(), (scratch / "Missing.xml").string()}) {
+    for (const std::string& level : { (scratch / "Empty.xml").string(), (scratch / "Missing.xml").string() }) {
         TCommandRun run = RunCommand("'" GLIMMORA_TOOL "' level-roundtrip '" + level + "' --out '" + out + "' 2>&1");
         EXPECT_EQ(run.Status, 1) << level << ": " << run.Out;
         EXPECT_NE(run.Out.find("glimmora-tool: "), std::string::npos) << run.Out;
@@ -209,4 +209,63 @@ TEST(LevelRoundtripCommand, AFileWithoutALevelFails)
     EXPECT_FALSE(fs::exists(out));
 }
 
-}  // namespace
+} // namespace
+
+namespace {
+
+TEST_F(EditorSessionTest, InterfaceReloadShowsEveryWindowAgainWithWhatTheGameSet)
+{
+    // The game menu over the day, reloaded: both windows come back, the menu on top, and
+    // the debug mode's editor button the day showed is still there after the menu closes.
+    const std::string trace = Play("+5 wait WGame_BMenu\n+5 click WGame_BMenu\n+5 wait WGameMenu_BResume\n"
+                                   "+5 key ctrl+I\n+5 click WGameMenu_BResume\n+10 click WGame_BEdit\n"
+                                   "+5 key ctrl+I\n+5 click WEditor_TFPanel_BTry\n",
+        "--level 1,1", 120);
+    const size_t reload = trace.find("\n20 show WGame\n20 show WGameMenu\n");
+    EXPECT_NE(reload, std::string::npos) << trace;
+    EXPECT_NE(trace.find("exec WGameMenu_BResume_MouseUp", reload), std::string::npos) << trace;
+    EXPECT_NE(trace.find("exec WEditor_TFPanel_BTry_MouseUp"), std::string::npos) << trace;
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(EditorSessionTest, PixelDayGetsANewHeapPictureAndItsClone)
+{
+    const std::string before = ReadText(data() / "Level_1_Pixel.xml");
+    // The first shop's picture day, once its window before the day is closed: a new
+    // picture from the first cell of the picker, a clone of it (a press on the bar's button takes no picture under the
+    // bar), saved, then played on.
+    const std::string trace
+        = Play("+5 wait WBeforeLevel_BPlay\n+2 click WBeforeLevel_BPlay\n+5 wait WGame_TFPixel_BEdit\n"
+               "+5 click WGame_TFPixel_BEdit\n"
+               "+5 wait WEditor_TFPanel2_BNew\n+3 click WEditor_TFPanel2_BNew\n"
+               "+5 down 48 96\n+1 up 48 96\n+5 click WEditor_TFPanel2_BClone\n"
+               "+3 click WEditor_TFPanel2_BSave\n+3 click WEditor_TFPanel2_BQuit\n",
+            "--level 1,8", 120);
+    EXPECT_NE(trace.find("mode smSelectElements"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("save Level_1_Pixel.xml"), std::string::npos) << trace;
+    EXPECT_NE(trace.find("mode smPixelLevel", trace.find("exec WEditor_TFPanel2_BQuit_MouseUp")), std::string::npos)
+        << trace;
+
+    TQelParser was, is;
+    was.LoadFromText(before);
+    is.LoadFromText(ReadText(data() / "Level_1_Pixel.xml"));
+    const TQelXMLTag* old = was.GetChild(0)->GetChildByName("HeapPictures");
+    const TQelXMLTag* heaps = is.GetChild(0)->GetChildByName("HeapPictures");
+    ASSERT_TRUE(old && heaps);
+    ASSERT_EQ(heaps->ChildCount(), old->ChildCount() + 2);
+    const std::string first = old->GetChild(0)->AttributeValue("FileName");
+    const TQelXMLTag& added = *heaps->GetChild(static_cast<long>(old->ChildCount()));
+    const TQelXMLTag& clone = *heaps->GetChild(static_cast<long>(old->ChildCount()) + 1);
+    EXPECT_EQ(added.AttributeValue("FileName"), first);
+    EXPECT_EQ(added.AttributeValue("Pos"), "400,300");
+    EXPECT_EQ(clone.AttributeValue("FileName"), first);
+    EXPECT_EQ(clone.AttributeValue("Pos"), "410,310");
+    for (size_t i = 0; i < old->ChildCount(); ++i)
+        EXPECT_EQ(heaps->GetChild(static_cast<long>(i))->AttributeValue("Pos"),
+            old->GetChild(static_cast<long>(i))->AttributeValue("Pos"));
+}
+
+} // namespace
