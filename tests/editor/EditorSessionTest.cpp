@@ -269,3 +269,31 @@ TEST_F(EditorSessionTest, PixelDayGetsANewHeapPictureAndItsClone)
 }
 
 } // namespace
+
+namespace {
+
+TEST_F(EditorSessionTest, UpgradePictureAndBeltNodeAreSaved)
+{
+    const std::string level = ReadText(data() / "Level_1_1.xml");
+    const std::string episods = ReadText(data() / "Episods.xml");
+    // The first upgrade picture 10 down (Ctrl), the belt's second node 1 up and its first
+    // angle raised once.
+    Play("+5 wait WGame_BEdit\n+5 click WGame_BEdit\n+5 wait WEditor_TFPanel_RBUpgrade\n"
+         "+2 click WEditor_TFPanel_RBUpgrade\n+2 key Space\n+2 key ctrl+Down\n"
+         "+2 click WEditor_TFPanel_RBLenta\n+2 key Space\n+2 key Space\n+2 key Up\n+2 key X\n"
+         "+2 click WEditor_TFPanel_BSave\n",
+        "--level 1,1", 120);
+    const std::vector<std::string> levelChanges = ChangedLines(level, ReadText(data() / "Level_1_1.xml"));
+    ASSERT_EQ(levelChanges.size(), 1u);
+    EXPECT_NE(levelChanges[0].find("=> \t\t\tSet Timing +0.04; Path (56,372) (190,309)[0.100,0.000] (400,288)"),
+        std::string::npos)
+        << levelChanges[0];
+    const std::vector<std::string> episodChanges = ChangedLines(episods, ReadText(data() / "Episods.xml"));
+    ASSERT_EQ(episodChanges.size(), 1u);
+    EXPECT_NE(
+        episodChanges[0].find("=> \t\t\t<UpgradeItem Type=\"Picture\" FileName=\"Upgrade_Lamp1.png\" Pos=\"40,50\" />"),
+        std::string::npos)
+        << episodChanges[0];
+}
+
+} // namespace
