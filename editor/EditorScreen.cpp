@@ -24,7 +24,6 @@ const std::string kWindow = "WEditor";
 const std::string kPanel = "WEditor_TFPanel";
 const std::string kPanel2 = "WEditor_TFPanel2";
 const std::string kGameWindow = "WGame";
-const std::string kPathLabel = "WEditor_TFPanel_LPath";
 const char kFrame[] = "MemorySurface";
 
 constexpr std::array<const char*, 4> kRadios = { "WEditor_TFPanel_RBLenta", "WEditor_TFPanel_RBOblaka",
@@ -161,7 +160,6 @@ void TEditorScreen::WGame_BEdit_MouseUp()
         node_ = place_ = upgrade_ = -1;
         ReadNodes();
         pathText_ = PathNodesText(nodes_);
-        c_.Interface.SetObjectProperty(kPathLabel, "Caption", pathText_);
         MovePanel(static_cast<int32_t>(VariantToInt(c_.Interface.GetObjectValue(kPanel, "Top"))));
         ShowNumbers();
         c_.Commands.MarkWholeScreen();
@@ -304,7 +302,6 @@ void TEditorScreen::WriteNodes()
 {
     tLevel* level = Level();
     pathText_ = PathNodesText(nodes_);
-    c_.Interface.SetObjectProperty(kPathLabel, "Caption", pathText_);
     if (!level || level->Lentas.empty() || nodes_.empty())
         return;
     const std::string script = BeltPathScript(nodes_);
