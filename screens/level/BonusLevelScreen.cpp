@@ -25,19 +25,6 @@ constexpr std::array<TScreenMethod<TBonusLevelScreen>, 6> kMethods{{
     {"WBonusLevelFailed_BOk_MouseUp", &TBonusLevelScreen::WBonusLevelFailed_BOk_MouseUp},
 }};
 
-TLevelMouseButton DayButton(TQelMouseButton button)
-{
-    switch (button) {
-    case TQelMouseButton::Left:
-        return TLevelMouseButton::Left;
-    case TQelMouseButton::Right:
-        return TLevelMouseButton::Right;
-    case TQelMouseButton::Middle:
-        break;
-    }
-    return TLevelMouseButton::Middle;
-}
-
 }  // namespace
 
 TBonusLevelScreen::TBonusLevelScreen(TScreenContext& context, TStandardLevelScreen& day)
@@ -87,13 +74,13 @@ void TBonusLevelScreen::MakeBackground(TLevelSession& day)
 void TBonusLevelScreen::MouseDown(const TQelMouseEvent& event)
 {
     if (TLevelSession* day = day_.Session())
-        day->MouseDown(DayButton(event.Button), event.X, event.Y);
+        day->MouseDown(event.Button, event.X, event.Y);
 }
 
 void TBonusLevelScreen::MouseUp(const TQelMouseEvent& event)
 {
     if (TLevelSession* day = day_.Session())
-        day->MouseUp(DayButton(event.Button), event.X, event.Y);
+        day->MouseUp(event.Button, event.X, event.Y);
 }
 
 void TBonusLevelScreen::MouseMove(const TQelMouseEvent& event)

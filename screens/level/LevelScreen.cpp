@@ -70,19 +70,6 @@ constexpr std::array<TScreenMethod<TStandardLevelScreen>, 15> kMethods{{
     {"WUnlockItem_BOK_MouseUp", &TStandardLevelScreen::WUnlockItem_BOK_MouseUp},
 }};
 
-TLevelMouseButton LevelButton(TQelMouseButton button)
-{
-    switch (button) {
-    case TQelMouseButton::Left:
-        return TLevelMouseButton::Left;
-    case TQelMouseButton::Right:
-        return TLevelMouseButton::Right;
-    case TQelMouseButton::Middle:
-        break;
-    }
-    return TLevelMouseButton::Middle;
-}
-
 bool IsPlayedMode(TScreenMode mode)
 {
     return mode == TScreenMode::smLevel || mode == TScreenMode::smBonusLevel || mode == TScreenMode::smPixelLevel;
@@ -379,7 +366,7 @@ void TStandardLevelScreen::MouseDown(const TQelMouseEvent& event)
     const TScreenMode mode = c_.Shell.ScreenMode;
     // A click during the end animation brings the results at once.
     if (IsPlayedMode(mode) || mode == TScreenMode::smLevelComplete)
-        session_->MouseDown(LevelButton(event.Button), event.X, event.Y);
+        session_->MouseDown(event.Button, event.X, event.Y);
 }
 
 void TStandardLevelScreen::MouseMove(const TQelMouseEvent& event)
