@@ -1,6 +1,7 @@
 // One day of the shop, from loading its level to its result.
 #include "gameplay/LevelSession.h"
 
+#include "gameplay/DemoReplay.h"
 #include "gameplay/GameParams.h"
 #include "gameplay/GameTables.h"
 #include "gameplay/LevelResults.h"
@@ -94,6 +95,9 @@ bool TLevelSession::Load()
     context.Progress = services_.Progress;
     context.PreviousPictures = services_.PreviousPictures;
     context.PrepareHeaps = services_.PrepareHeaps;
+    level_.Demo.Playback = day_.Demo;
+    if (day_.Demo)
+        level_.Belt.RuleBirths = false;
     const TLevelStartRequest request{fileName, day_.Episod, day_.Folder, day_.LevelIndex};
     if (!StartLevel(level_, request, context, rules_))
         return false;
@@ -164,6 +168,9 @@ void TLevelSession::MouseDown(TLevelMouseButton button, int32_t x, int32_t y)
         ShowResults(level_, game_, Now());
         return;
     }
+    // The standard day records its own clicks as it takes them.
+    if (button == TLevelMouseButton::Left && (level_.IsBonusLevel() || level_.IsPixelLevel()))
+        RecordDemoMouse(level_, "MouseLDown", x, y, Now());
     if (level_.IsBonusLevel()) {
         if (button == TLevelMouseButton::Left)
             LeftMouseDownInGamePlayBox(level_, game_, box_, x, y);

@@ -36,6 +36,7 @@ struct TLevelDay {
     int32_t LevelIndex = 0;
     std::string FileName;  // empty: the episode entry's file
     std::string Folder;    // a custom level's folder; empty: the game data
+    bool Demo = false;     // a demo replays on it: its pieces come from the demo only
 };
 
 struct TLevelSessionServices {

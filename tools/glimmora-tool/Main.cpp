@@ -82,6 +82,7 @@ static std::vector<TToolCommand> AllCommands()
     AddEffectCommands(commands);
     AddUiCommands(commands);
     AddSimCommands(commands);
+    AddReplayCommands(commands);
     AddRoundtripCommands(commands);
     return commands;
 }

@@ -25,6 +25,7 @@ void AddEffectCommands(std::vector<TToolCommand>& commands);
 void AddUiCommands(std::vector<TToolCommand>& commands);
 void AddSimCommands(std::vector<TToolCommand>& commands);
 void AddRoundtripCommands(std::vector<TToolCommand>& commands);
+void AddReplayCommands(std::vector<TToolCommand>& commands);
 
 // Prints "glimmora-tool: " + message on standard error and gives 1.
 int ToolFail(const std::string& message);
