@@ -62,6 +62,10 @@ public:
         Title.SetJourney(this);
         Map.SetDialogs(&Dialog);
         Shop.SetDialogs(&Dialog);
+        Language.OnLanguageChanged = [this, &players] {
+            if (!Context.Player.Name.empty())
+                players.DrawCat(Context.Player.Name);
+        };
     }
 
     // IJourney

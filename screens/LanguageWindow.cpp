@@ -405,6 +405,8 @@ void TLanguageWindow::WLanguage_BOk_MouseUp()
         LanguageCode = AsciiLower(chosen);
         ApplyLanguage();
         LogAndCarryOn(c_.Log, "Error SaveLanguageToReg", [&] { SaveLanguageToReg(); });
+        if (OnLanguageChanged)
+            OnLanguageChanged();
     }
     if (const auto* window = dynamic_cast<const TQelForm*>(ui.GetObjectByName(kWindow)); window && ui.IsShown(window))
         ui.HideModal(kWindow);

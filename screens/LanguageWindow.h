@@ -7,6 +7,7 @@
 #include "screens/ScreenMethods.h"
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -59,6 +60,10 @@ public:
     void LoadLanguagePictures(const std::filesystem::path& file);
 
     void WLanguage_BOk_MouseUp();
+
+    // Told after the player switched languages: captions the game wrote from the resource
+    // labels (the welcome line) are written again in the new language.
+    std::function<void()> OnLanguageChanged;
 
     std::filesystem::path LanguageFolder() const { return c_.ProgramFolder / "lng"; }
     std::filesystem::path SettingsFile() const { return c_.UserFolder / kSettingsFileName; }

@@ -276,6 +276,8 @@ TEST(LanguageGame, GermanFromTheTitleWritesTheSettingAndEnglishComesBackWhole)
     EXPECT_NE(settings.find("LangStr=deu"), std::string::npos) << settings;
     EXPECT_EQ(game.Value("WTitle_BPlay"), "Spielen");
     EXPECT_EQ(game.Value("WTitle_BOptions"), "Optionen");
+    // The welcome line the game wrote for the player is written again in German.
+    EXPECT_EQ(game.Value("WTitle_LWelcome"), "Willkommen, Ann");
     EXPECT_EQ(game.Value("WDialogText_1_1_1").rfind("Willkommen bei Glimmora!", 0), 0u);
 
     game.Click("WTitle_BLanguage");
@@ -284,6 +286,7 @@ TEST(LanguageGame, GermanFromTheTitleWritesTheSettingAndEnglishComesBackWhole)
     game.Click("WLanguage_BOk");
     game.Frames(2);
     EXPECT_EQ(game.Value("WTitle_BPlay"), englishPlay);
+    EXPECT_EQ(game.Value("WTitle_LWelcome"), "Welcome, Ann");
     // Every picture a window named before is still there to be drawn.
     EXPECT_EQ(missingPictures(), missingInEnglish);
 }
