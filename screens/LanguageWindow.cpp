@@ -57,6 +57,16 @@ int ListNumber(std::string_view name)
     return number && *number >= 0 && *number <= 1'000'000 ? static_cast<int>(*number) : 0;
 }
 
+bool HasLanguageCode(std::string_view lowerName)
+{
+    if (lowerName.size() < static_cast<size_t>(kCodeLength))
+        return false;
+    for (int i = 0; i < kCodeLength; ++i)
+        if (lowerName[static_cast<size_t>(i)] < 'a' || lowerName[static_cast<size_t>(i)] > 'z')
+            return false;
+    return true;
+}
+
 std::vector<std::string> SplitLines(const std::string& text)
 {
     std::vector<std::string> lines;
@@ -177,7 +187,8 @@ std::vector<std::string> ListedLanguages(const std::vector<std::string>& names)
     std::vector<TEntry> entries;
     for (const std::string& name : names) {
         const std::string lower = AsciiLower(name);
-        if (lower.size() < static_cast<size_t>(kCodeLength) || lower.find("scn") != std::string::npos)
+        // A code is three letters; "ab.lng" names no language a button could stand for.
+        if (!HasLanguageCode(lower) || lower.find("scn") != std::string::npos)
             continue;
         entries.push_back({lower.substr(0, kCodeLength), ListNumber(name)});
     }
