@@ -64,6 +64,9 @@ protected:
   <o c="TQelLabel"><p n="Name">WTitle_BPlay</p><p n="ParentName">WTitle</p><p n="FontName">QelUnicode</p><p n="Caption">Play</p></o>
   <o c="TQelLabel"><p n="Name">WTitle_BQuit</p><p n="ParentName">WTitle</p><p n="FontName">QelUnicode</p><p n="Caption">Quit</p></o>
   <o c="TQelLabel"><p n="Name">WTitle_LScore</p><p n="ParentName">WTitle</p><p n="FontName">QelUnicode</p><p n="Caption">1 000</p></o>
+  <o c="TQelLabel"><p n="Name">WTitle_LCount</p><p n="ParentName">WTitle</p><p n="Caption">3</p></o>
+  <o c="TQelLabel"><p n="Name">WTitle_LBags</p><p n="ParentName">WTitle</p><p n="FontName">QelUnicode</p>
+    <p n="SourcesList">WTitle_LCount</p><p n="FormatCaption">Bags: %s1</p></o>
   <o c="TQelRadioButton"><p n="Name">WLanguage_RBENU</p><p n="ParentName">WTitle</p><p n="FontName">QelUnicode</p><p n="Caption">English</p></o>
 </QelInterface>)";
     }
@@ -85,10 +88,14 @@ protected:
 TEST_F(TranslationFixture, EveryCaptionWithWordsMustBeTranslated)
 {
     // Numbers and the language buttons' own names need no translation.
-    EXPECT_TRUE(Check("deu.lng", Caption("WTitle_BPlay", "Spielen") + Caption("WTitle_BQuit", "Beenden")).empty());
+    // A caption made from a format is translated through the format.
+    const std::string bags = "<o><p n=\"Name\">WTitle_LBags</p><p n=\"FormatCaption\">Beutel: %s1</p></o>";
+    EXPECT_TRUE(
+        Check("deu.lng", Caption("WTitle_BPlay", "Spielen") + Caption("WTitle_BQuit", "Beenden") + bags).empty());
     const std::vector<std::string> errors = Check("deu.lng", Caption("WTitle_BPlay", "Spielen"));
-    ASSERT_EQ(errors.size(), 1u);
+    ASSERT_EQ(errors.size(), 2u);
     EXPECT_NE(errors[0].find("WTitle_BQuit"), std::string::npos) << errors[0];
+    EXPECT_NE(errors[1].find("WTitle_LBags"), std::string::npos) << errors[1];
     // A file of level texts is no translation of the windows.
     EXPECT_TRUE(Check("deu_levels.lng", Caption("WTitle_BPlay", "Spielen")).empty());
 }
@@ -96,9 +103,11 @@ TEST_F(TranslationFixture, EveryCaptionWithWordsMustBeTranslated)
 TEST_F(TranslationFixture, ALetterTheFontLacksIsNamed)
 {
     // Cyrillic and Latin Extended-A are in the font; Thai is not.
-    EXPECT_TRUE(Check("rus.lng", Caption("WTitle_BPlay", "Играть") + Caption("WTitle_BQuit", "Wyjść")).empty());
+    const std::string bags = "<o><p n=\"Name\">WTitle_LBags</p><p n=\"FormatCaption\">Мешки: %s1</p></o>";
+    EXPECT_TRUE(Check("rus.lng", Caption("WTitle_BPlay", "Играть") + Caption("WTitle_BQuit", "Wyjść") + bags).empty());
     const std::vector<std::string> errors =
-        Check("tha.lng", Caption("WTitle_BPlay", "เล่น") + Caption("WTitle_BQuit", "Quit"));
+        Check("tha.lng", Caption("WTitle_BPlay", "เล่น") + Caption("WTitle_BQuit", "Quit") +
+                             "<o><p n=\"Name\">WTitle_LBags</p><p n=\"FormatCaption\">%s1</p></o>");
     ASSERT_EQ(errors.size(), 1u);
     EXPECT_NE(errors[0].find("WTitle_BPlay"), std::string::npos) << errors[0];
     EXPECT_NE(errors[0].find("QelUnicode"), std::string::npos) << errors[0];

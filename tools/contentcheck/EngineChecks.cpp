@@ -386,7 +386,7 @@ void CheckTranslation(const TCheckedFile& file, TCheckReport& report)
         for (const auto& p : o->Children)
             if (p->AttributeValue("n") == "Name")
                 for (const auto& q : o->Children)
-                    if (q->AttributeValue("n") == "Caption")
+                    if (q->AttributeValue("n") == "Caption" || q->AttributeValue("n") == "FormatCaption")
                         translated.insert(Trim(p->Text));
     // A translation gives every caption again; files of level or scene texts carry others,
     // and the language buttons keep each language's own name.
