@@ -3,6 +3,7 @@
 
 #include "foundation/QelParser.h"
 #include "foundation/Text.h"
+#include "gameplay/LevelWriter.h"
 #include "metagame/Episods.h"
 
 namespace {
@@ -22,23 +23,6 @@ TPoint ReadPoint(std::string_view text)
     return { LeadingInt(text.substr(0, comma)), LeadingInt(text.substr(comma + 1)) };
 }
 
-void SetText(TQelXMLTag& tag, std::string_view name, const std::string& value)
-{
-    if (TQelParserAttribute* attribute = tag.GetAttributeByName(name)) {
-        if (attribute->Value != value)
-            attribute->SetValue(value);
-        return;
-    }
-    tag.AddAttribute(std::string(name), value);
-}
-
-void SetInt(TQelXMLTag& tag, std::string_view name, int32_t value)
-{
-    TQelParserAttribute* attribute = tag.GetAttributeByName(name);
-    if (attribute && LeadingInt(attribute->Value) == value)
-        return;
-    SetText(tag, name, std::to_string(value));
-}
 
 // A kind that reads as the placement's own stays spelled as written (any word other
 // than "Effect" reads as a picture).
@@ -48,7 +32,7 @@ void SetKind(TQelXMLTag& tag, TUpgradeItemKind kind)
     const bool isEffect = attribute && attribute->Value == "Effect";
     if (attribute && isEffect == (kind == TUpgradeItemKind::Effect))
         return;
-    SetText(tag, "Type", kind == TUpgradeItemKind::Effect ? "Effect" : "Picture");
+    SetAttributeText(tag, "Type", kind == TUpgradeItemKind::Effect ? "Effect" : "Picture");
 }
 
 TQelXMLTag& Child(TQelXMLTag& parent, std::string_view name)
@@ -72,28 +56,28 @@ void WriteUpgrades(TQelXMLTag& element, const TEpisod& episod)
         TQelXMLTag& item = *list.Children[i];
         const TUpgradeItem& placement = episod.UpgradeItems[i];
         SetKind(item, placement.Kind);
-        SetText(item, "FileName", placement.FileName);
+        SetAttributeText(item, "FileName", placement.FileName);
         TQelParserAttribute* pos = item.GetAttributeByName("Pos");
         if (!pos || ReadPoint(pos->Value) != placement.Pos)
-            SetText(item, "Pos", PointText(placement.Pos));
+            SetAttributeText(item, "Pos", PointText(placement.Pos));
     }
 }
 
 void WriteDay(TQelXMLTag& levelTag, const TLevelInEpisod& day)
 {
-    SetInt(levelTag, "BornPeriod", day.BornPeriod);
-    SetInt(levelTag, "SpeedLenta", day.SpeedLenta);
-    SetInt(levelTag, "AddPersonTimeInLevel", day.AddPersonTimeInLevel);
+    SetAttributeInt(levelTag, "BornPeriod", day.BornPeriod);
+    SetAttributeInt(levelTag, "SpeedLenta", day.SpeedLenta);
+    SetAttributeInt(levelTag, "AddPersonTimeInLevel", day.AddPersonTimeInLevel);
     TQelXMLTag& param = Child(levelTag, "Param");
     TQelParserAttribute* time = param.GetAttributeByName("LevelTime");
     if (!time || LeadingInt(time->Value) * kMsPerSecond != day.LevelTime)
-        SetText(param, "LevelTime", std::to_string(day.LevelTime / kMsPerSecond));
-    SetInt(param, "CompleteNeed", day.CompleteNeed);
-    SetInt(param, "PersCount", day.PersCount);
-    SetInt(param, "Prize", day.Prize);
-    SetInt(param, "Goal", day.Goal);
-    SetInt(param, "ExGoal", day.ExGoal);
-    SetInt(param, "GreatGoal", day.GreatGoal);
+        SetAttributeText(param, "LevelTime", std::to_string(day.LevelTime / kMsPerSecond));
+    SetAttributeInt(param, "CompleteNeed", day.CompleteNeed);
+    SetAttributeInt(param, "PersCount", day.PersCount);
+    SetAttributeInt(param, "Prize", day.Prize);
+    SetAttributeInt(param, "Goal", day.Goal);
+    SetAttributeInt(param, "ExGoal", day.ExGoal);
+    SetAttributeInt(param, "GreatGoal", day.GreatGoal);
 }
 
 } // namespace

@@ -84,30 +84,13 @@ TPathNode ReadNode(std::string_view text)
 
 // --- writing attributes: a value that already reads right keeps its spelling ---
 
-void SetText(TQelXMLTag& tag, std::string_view name, const std::string& value)
-{
-    if (TQelParserAttribute* attribute = tag.GetAttributeByName(name)) {
-        if (attribute->Value != value)
-            attribute->SetValue(value);
-        return;
-    }
-    tag.AddAttribute(std::string(name), value);
-}
-
-void SetInt(TQelXMLTag& tag, std::string_view name, int32_t value)
-{
-    TQelParserAttribute* attribute = tag.GetAttributeByName(name);
-    if (attribute && LeadingInt(attribute->Value) == value)
-        return;
-    SetText(tag, name, IntText(value));
-}
 
 void SetPoint(TQelXMLTag& tag, std::string_view name, TPoint value)
 {
     TQelParserAttribute* attribute = tag.GetAttributeByName(name);
     if (attribute && ReadPoint(attribute->Value) == value)
         return;
-    SetText(tag, name, PointText(value));
+    SetAttributeText(tag, name, PointText(value));
 }
 
 // An attribute written only when it differs from what its absence means.
@@ -115,7 +98,7 @@ void SetOptionalInt(TQelXMLTag& tag, std::string_view name, int32_t value, int32
 {
     if (!tag.GetAttributeByName(name) && value == absent)
         return;
-    SetInt(tag, name, value);
+    SetAttributeInt(tag, name, value);
 }
 
 void SetOptionalBool(TQelXMLTag& tag, std::string_view name, bool value)
@@ -134,7 +117,7 @@ void SetOptionalText(TQelXMLTag& tag, std::string_view name, const std::string& 
 {
     if (!tag.GetAttributeByName(name) && value.empty())
         return;
-    SetText(tag, name, value);
+    SetAttributeText(tag, name, value);
 }
 
 // The children of a list element made as many as the items; new ones take the name the
@@ -203,7 +186,7 @@ void WriteHeapPictures(TQelXMLTag& root, const tLevel& level)
             list.Children[i] = std::make_unique<TQelXMLTag>(name, &list, std::string());
         }
         TQelXMLTag& pict = *list.Children[i];
-        SetText(pict, "FileName", heap.FileName);
+        SetAttributeText(pict, "FileName", heap.FileName);
         SetPoint(pict, "Pos", heap.Pos);
         SetOptionalInt(pict, "Angle", heap.Angle, 0);
         SetOptionalText(pict, "AnimeFiles", heap.AnimeFiles);
@@ -219,8 +202,8 @@ void WritePersPosition(TQelXMLTag& root, const tLevel& level)
     TQelXMLTag& list = DeepChild(root, "PersPosition");
     SizeChildren(list, places.size(), "Position");
     for (size_t i = 0; i < places.size(); ++i) {
-        SetInt(*list.Children[i], "X", places[i].X);
-        SetInt(*list.Children[i], "Y", places[i].Y);
+        SetAttributeInt(*list.Children[i], "X", places[i].X);
+        SetAttributeInt(*list.Children[i], "Y", places[i].Y);
     }
 }
 
@@ -363,6 +346,24 @@ std::vector<TPathNode> ReadPathNodes(std::string_view script)
         break;
     }
     return nodes;
+}
+
+void SetAttributeText(TQelXMLTag& tag, std::string_view name, const std::string& value)
+{
+    if (TQelParserAttribute* attribute = tag.GetAttributeByName(name)) {
+        if (attribute->Value != value)
+            attribute->SetValue(value);
+        return;
+    }
+    tag.AddAttribute(std::string(name), value);
+}
+
+void SetAttributeInt(TQelXMLTag& tag, std::string_view name, int32_t value)
+{
+    TQelParserAttribute* attribute = tag.GetAttributeByName(name);
+    if (attribute && LeadingInt(attribute->Value) == value)
+        return;
+    SetAttributeText(tag, name, IntText(value));
 }
 
 std::string FormatFixed3(double value)

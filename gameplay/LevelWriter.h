@@ -3,6 +3,7 @@
 // everything else the file holds stays as it was read.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,6 +34,12 @@ std::string BeltPathScript(const std::vector<TPathNode>& nodes);
 
 // A real with three decimals and "." as separator, whatever the locale.
 std::string FormatFixed3(double value);
+
+// Writes an attribute, adding it when missing. A value that already reads the same (an
+// integer with other spelling, "007" for 7) keeps its spelling, so an unchanged model
+// leaves its file unchanged.
+void SetAttributeText(TQelXMLTag& tag, std::string_view name, const std::string& value);
+void SetAttributeInt(TQelXMLTag& tag, std::string_view name, int32_t value);
 
 // Puts the level's editable parts into the document of its file (root is the level
 // element). Values that already read as the level holds them are left as written, so an
