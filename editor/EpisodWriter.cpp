@@ -3,6 +3,7 @@
 
 #include "foundation/QelParser.h"
 #include "foundation/Text.h"
+#include "foundation/XmlTextEdit.h"
 #include "gameplay/LevelWriter.h"
 #include "metagame/Episods.h"
 
@@ -22,7 +23,6 @@ TPoint ReadPoint(std::string_view text)
         return { LeadingInt(text), 0 };
     return { LeadingInt(text.substr(0, comma)), LeadingInt(text.substr(comma + 1)) };
 }
-
 
 // A kind that reads as the placement's own stays spelled as written (any word other
 // than "Effect" reads as a picture).
@@ -101,9 +101,8 @@ bool WriteEpisodToDocument(TQelXMLTag& document, int32_t episodIndex, const TEpi
 std::optional<std::string> WriteEpisodText(
     std::string_view original, int32_t episodIndex, const TEpisod& episod, int32_t levelIndex)
 {
-    TQelParser document;
-    document.LoadFromText(original);
-    if (!WriteEpisodToDocument(document, episodIndex, episod, levelIndex))
+    TXmlTextEdit edit(original);
+    if (!WriteEpisodToDocument(edit.Document(), episodIndex, episod, levelIndex))
         return std::nullopt;
-    return document.SaveToString();
+    return edit.Text();
 }

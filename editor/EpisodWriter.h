@@ -16,6 +16,7 @@ struct TEpisod;
 // document has no such episode.
 bool WriteEpisodToDocument(TQelXMLTag& document, int32_t episodIndex, const TEpisod& episod, int32_t levelIndex);
 
-// The file text after writing; nothing when the original has no such episode.
+// The file text after writing, the changes spliced into the original text; nothing when
+// the original has no such episode.
 std::optional<std::string> WriteEpisodText(
     std::string_view original, int32_t episodIndex, const TEpisod& episod, int32_t levelIndex);

@@ -3,8 +3,10 @@
 
 #include "foundation/QelParser.h"
 #include "foundation/Text.h"
+#include "foundation/XmlTextEdit.h"
 #include "gameplay/Level.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <memory>
@@ -84,7 +86,6 @@ TPathNode ReadNode(std::string_view text)
 
 // --- writing attributes: a value that already reads right keeps its spelling ---
 
-
 void SetPoint(TQelXMLTag& tag, std::string_view name, TPoint value)
 {
     TQelParserAttribute* attribute = tag.GetAttributeByName(name);
@@ -120,15 +121,60 @@ void SetOptionalText(TQelXMLTag& tag, std::string_view name, const std::string& 
     SetAttributeText(tag, name, value);
 }
 
-// The children of a list element made as many as the items; new ones take the name the
-// list's children have, or the given one.
-void SizeChildren(TQelXMLTag& list, size_t count, const std::string& newName)
+// Makes the children of a list element one per item, new ones named as the list's
+// children are (or newName). Children that already hold an item, in the items' order,
+// stay; between two of them the children there take the items there in turn and the
+// surplus goes or comes. So a moved item keeps its element, and an item removed or added
+// anywhere takes or adds only its own.
+template <class T, class Holds>
+void MatchChildren(TQelXMLTag& list, const std::vector<T>& items, const std::string& newName, Holds holds)
 {
-    std::string name = list.Children.empty() ? newName : list.Children.front()->Name;
-    while (list.Children.size() > count)
-        list.DeleteChild(static_cast<long>(list.Children.size()) - 1);
-    while (list.Children.size() < count)
-        list.AddChild(name);
+    const size_t n = list.Children.size(), m = items.size();
+    const std::string name = n == 0 ? newName : list.Children.front()->Name;
+    // The longest run of children holding items in order, counted from each pair of ends.
+    std::vector<std::vector<uint32_t>> common(n + 1, std::vector<uint32_t>(m + 1, 0));
+    for (size_t i = n; i-- > 0;)
+        for (size_t j = m; j-- > 0;)
+            common[i][j] = holds(*list.Children[i], items[j]) ? common[i + 1][j + 1] + 1
+                                                              : std::max(common[i + 1][j], common[i][j + 1]);
+    std::vector<std::unique_ptr<TQelXMLTag>> old = std::move(list.Children);
+    list.Children.clear();
+    std::vector<std::unique_ptr<TQelXMLTag>> spare;
+    size_t wanted = 0;
+    auto settle = [&] {
+        for (size_t k = 0; k < wanted; ++k)
+            list.Children.push_back(
+                k < spare.size() ? std::move(spare[k]) : std::make_unique<TQelXMLTag>(name, &list, std::string()));
+        spare.clear();
+        wanted = 0;
+    };
+    size_t i = 0, j = 0;
+    while (i < n || j < m) {
+        if (i < n && j < m && holds(*old[i], items[j]) && common[i][j] == common[i + 1][j + 1] + 1) {
+            settle();
+            list.Children.push_back(std::move(old[i++]));
+            ++j;
+        } else if (i < n && (j == m || common[i + 1][j] >= common[i][j + 1]))
+            spare.push_back(std::move(old[i++]));
+        else {
+            ++wanted;
+            ++j;
+        }
+    }
+    settle();
+}
+
+bool HoldsHeap(const TQelXMLTag& tag, const tHeapRec& heap)
+{
+    const TQelParserAttribute* flip = tag.GetAttributeByName("Flip");
+    return tag.AttributeValue("FileName") == heap.FileName && ReadPoint(tag.AttributeValue("Pos")) == heap.Pos
+        && LeadingInt(tag.AttributeValue("Angle")) == heap.Angle && tag.AttributeValue("AnimeFiles") == heap.AnimeFiles
+        && (flip && StrictBool(flip->Value).value_or(false)) == heap.Flip;
+}
+
+bool HoldsPlace(const TQelXMLTag& tag, const TPersPlace& place)
+{
+    return LeadingInt(tag.AttributeValue("X")) == place.X && LeadingInt(tag.AttributeValue("Y")) == place.Y;
 }
 
 TQelXMLTag& DirectChild(TQelXMLTag& root, std::string_view name)
@@ -176,7 +222,7 @@ void WriteHeapPictures(TQelXMLTag& root, const tLevel& level)
     if (heaps.empty() && !root.GetChildByName("HeapPictures"))
         return;
     TQelXMLTag& list = DirectChild(root, "HeapPictures");
-    SizeChildren(list, heaps.size(), "Pict");
+    MatchChildren(list, heaps, "Pict", HoldsHeap);
     for (size_t i = 0; i < heaps.size(); ++i) {
         const tHeapRec& heap = heaps[i];
         // Pictures are added, removed and reordered: an element that held another picture
@@ -200,7 +246,7 @@ void WritePersPosition(TQelXMLTag& root, const tLevel& level)
     if (places.empty())
         return;
     TQelXMLTag& list = DeepChild(root, "PersPosition");
-    SizeChildren(list, places.size(), "Position");
+    MatchChildren(list, places, "Position", HoldsPlace);
     for (size_t i = 0; i < places.size(); ++i) {
         SetAttributeInt(*list.Children[i], "X", places[i].X);
         SetAttributeInt(*list.Children[i], "Y", places[i].Y);
@@ -401,12 +447,11 @@ void WriteLevelToDocument(TQelXMLTag& root, const tLevel& level)
 
 std::optional<std::string> WriteLevelText(std::string_view original, const tLevel& level)
 {
-    TQelParser document;
-    document.LoadFromText(original);
-    if (document.ChildCount() == 0)
+    TXmlTextEdit edit(original);
+    if (edit.Document().ChildCount() == 0)
         return std::nullopt;
-    WriteLevelToDocument(*document.GetChild(0), level);
-    return document.SaveToString();
+    WriteLevelToDocument(*edit.Document().GetChild(0), level);
+    return edit.Text();
 }
 
 std::string FirstLevelDifference(const tLevel& a, const tLevel& b)

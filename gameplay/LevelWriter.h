@@ -46,8 +46,9 @@ void SetAttributeInt(TQelXMLTag& tag, std::string_view name, int32_t value);
 // unchanged level gives an unchanged document.
 void WriteLevelToDocument(TQelXMLTag& root, const tLevel& level);
 
-// The file text after writing the level into the original text; nothing when the
-// original holds no element.
+// The file text after writing the level into the original text: what changed is spliced
+// in and everything else (comments, layout, line ends) stays byte for byte. Nothing when
+// the original holds no element.
 std::optional<std::string> WriteLevelText(std::string_view original, const tLevel& level);
 
 // The first way in which two levels read from files differ ("Scene.PersPosition[1].X:

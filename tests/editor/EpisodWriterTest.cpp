@@ -6,6 +6,7 @@
 #include "foundation/Files.h"
 #include "foundation/QelParser.h"
 #include "metagame/Episods.h"
+#include "tests/editor/EditorTestKit.h"
 
 #include <gtest/gtest.h>
 
@@ -13,35 +14,19 @@
 
 namespace {
 
-std::string Fixture()
-{
-    auto bytes = ReadFileBytes(std::filesystem::path(GLIM_TEST_DATA) / "Episods.xml");
-    return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
-}
-
-std::vector<std::string> Lines(const std::string& text)
-{
-    TQelParser document;
-    document.LoadFromText(text);
-    std::vector<std::string> lines;
-    const std::string all = document.SaveToString();
-    for (size_t start = 0, end; start < all.size(); start = end + 2) {
-        end = all.find("\r\n", start);
-        if (end == std::string::npos)
-            end = all.size();
-        lines.push_back(all.substr(start, end - start));
-    }
-    return lines;
-}
-
+// The lines a save changed, as they read now; each replaced one for one.
 std::vector<std::string> ChangedLines(const std::string& before, const std::string& after)
 {
-    std::vector<std::string> a = Lines(before), b = Lines(after), changed;
-    EXPECT_EQ(a.size(), b.size());
-    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
-        if (a[i] != b[i])
-            changed.push_back(b[i]);
-    return changed;
+    std::vector<std::string> added;
+    size_t removed = 0;
+    for (const std::string& line : LineDiff(before, after)) {
+        if (line[0] == '+')
+            added.push_back(line.substr(1));
+        else
+            ++removed;
+    }
+    EXPECT_EQ(removed, added.size());
+    return added;
 }
 
 // The episode as the game holds it after reading the fixture.
@@ -71,7 +56,7 @@ TEpisod FirstEpisod()
 
 TEST(EpisodWriter, ChangesOnlyWhatWasEdited)
 {
-    const std::string original = Fixture();
+    const std::string original = Fixture("Episods.xml");
     struct TCase {
         const char* What;
         std::function<void(TEpisod&)> Edit;
@@ -119,11 +104,11 @@ TEST(EpisodWriter, ChangesOnlyWhatWasEdited)
 TEST(EpisodWriter, AnEpisodeTheFileLacksIsRefused)
 {
     const TEpisod episod = FirstEpisod();
-    EXPECT_FALSE(WriteEpisodText(Fixture(), 2, episod, 0));
-    EXPECT_FALSE(WriteEpisodText(Fixture(), -1, episod, 0));
+    EXPECT_FALSE(WriteEpisodText(Fixture("Episods.xml"), 2, episod, 0));
+    EXPECT_FALSE(WriteEpisodText(Fixture("Episods.xml"), -1, episod, 0));
     EXPECT_FALSE(WriteEpisodText("<Episods", 0, episod, 0));
     // An episode without upgrades gets its list.
-    std::optional<std::string> second = WriteEpisodText(Fixture(), 1, episod, -1);
+    std::optional<std::string> second = WriteEpisodText(Fixture("Episods.xml"), 1, episod, -1);
     ASSERT_TRUE(second);
     EXPECT_NE(
         second->find("<UpgradeItem Type=\"Effect\" FileName=\"efFountain.xml\" Pos=\"300,200\" />"), std::string::npos);

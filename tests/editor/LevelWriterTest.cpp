@@ -11,6 +11,7 @@
 #include "gameplay/Level.h"
 #include "gameplay/LevelFile.h"
 #include "tests/common/TempFolder.h"
+#include "tests/editor/EditorTestKit.h"
 
 #include <gtest/gtest.h>
 
@@ -18,7 +19,9 @@
 #include <csignal>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <locale>
+#include <optional>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,12 +30,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path kContent = GLIM_CONTENT_DIR;
-
-std::string ReadText(const fs::path& path)
-{
-    auto bytes = ReadFileBytes(path);
-    return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
-}
 
 class LevelWriterTest : public ::testing::Test {
 protected:
@@ -70,6 +67,8 @@ TEST_F(LevelWriterTest, EveryShippedLevelReadsBackTheSameAfterWriting)
         auto first = Read(original);
         std::optional<std::string> written = WriteLevelText(original, *first);
         ASSERT_TRUE(written) << name;
+        // Written as it was read, the file is the same to the byte.
+        EXPECT_EQ(*written, original) << name;
         auto second = Read(*written);
         EXPECT_EQ(FirstLevelDifference(*first, *second), "") << name;
         // A second save of an unchanged level changes nothing more.
@@ -78,37 +77,9 @@ TEST_F(LevelWriterTest, EveryShippedLevelReadsBackTheSameAfterWriting)
     EXPECT_GT(levels, 0);
 }
 
-// The document of a file as the game's writer lays it out, to compare saved files line by
-// line with what they were.
-std::vector<std::string> Lines(const std::string& text)
-{
-    TQelParser document;
-    document.LoadFromText(text);
-    std::vector<std::string> lines;
-    std::string all = document.SaveToString();
-    for (size_t start = 0, end; start < all.size(); start = end + 2) {
-        end = all.find("\r\n", start);
-        if (end == std::string::npos)
-            end = all.size();
-        lines.push_back(all.substr(start, end - start));
-    }
-    return lines;
-}
-
-// The lines that differ between two layouts of the same length.
-std::vector<std::string> ChangedLines(const std::string& before, const std::string& after)
-{
-    std::vector<std::string> a = Lines(before), b = Lines(after), changed;
-    EXPECT_EQ(a.size(), b.size());
-    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
-        if (a[i] != b[i])
-            changed.push_back(b[i]);
-    return changed;
-}
-
 TEST_F(LevelWriterTest, EditsChangeOnlyTheirOwnValuesAndKeepEverythingElse)
 {
-    const std::string original = ReadText(fs::path(GLIM_TEST_DATA) / "TwoBelts.xml");
+    const std::string original = Fixture("TwoBelts.xml");
     struct TCase {
         const char* What;
         std::function<void(tLevel&)> Edit;
@@ -117,35 +88,37 @@ TEST_F(LevelWriterTest, EditsChangeOnlyTheirOwnValuesAndKeepEverythingElse)
     const TCase cases[] = {
         { "nothing", [](tLevel&) {}, {} },
         { "a customer place", [](tLevel& l) { l.Scene.PersPosition[1].X = 591; },
-            { "\t\t<Position X=\"591\" Y=\"0592\" />" } },
+            { "-\t\t<Position X=\"580\" Y=\"0592\" />", "+\t\t<Position X=\"591\" Y=\"0592\" />" } },
         { "a heap picture turned and mirrored",
             [](tLevel& l) {
                 l.Scene.HeapPictures[0].Angle = 15;
                 l.Scene.HeapPictures[0].Flip = true;
             },
-            { "\t\t<Heap FileName=\"Box.png\" Pos=\"5,6\" Angle=\"15\" Flip=\"True\" Shade=\"2\" />" } },
+            { "-\t\t<Heap FileName=\"Box.png\" Pos=\"5,6\" Angle=\"0\" Flip=\"false\" Shade=\"2\" />",
+                "+\t\t<Heap FileName=\"Box.png\" Pos=\"5,6\" Angle=\"15\" Flip=\"True\" Shade=\"2\" />" } },
         { "the first belt's path",
             [](tLevel& l) {
                 std::vector<TPathNode> nodes = ReadPathNodes(l.Lentas[0].PathScript);
                 nodes[0].X = 12;
                 l.Lentas[0].SetPathScript(BeltPathScript(nodes));
             },
-            // A text this long stands on its own line.
-            { "\t\t\tSet Timing +0.04; Path (12,20) (100,20)[0.500,0.000] (200,80){2,1}; Ending Loop;" } },
+            { "-\t\t\t<Path>Set Timing +0.04; Path (10,20) (100,20)[0.500,0.000] (200,80){2,1}; Ending Loop;</Path>",
+                "+\t\t\t<Path>Set Timing +0.04; Path (12,20) (100,20)[0.500,0.000] (200,80){2,1}; Ending "
+                "Loop;</Path>" } },
     };
     for (const TCase& c : cases) {
         auto level = Read(original);
         c.Edit(*level);
         std::optional<std::string> written = WriteLevelText(original, *level);
         ASSERT_TRUE(written) << c.What;
-        EXPECT_EQ(ChangedLines(original, *written), c.Changed) << c.What;
+        EXPECT_EQ(LineDiff(original, *written), c.Changed) << c.What;
         EXPECT_EQ(FirstLevelDifference(*level, *Read(*written)), "") << c.What;
     }
 }
 
 TEST_F(LevelWriterTest, ListsThatGrowOrShrinkKeepTheirOtherItemsAndElementNames)
 {
-    const std::string original = ReadText(fs::path(GLIM_TEST_DATA) / "TwoBelts.xml");
+    const std::string original = Fixture("TwoBelts.xml");
     auto level = Read(original);
     tHeapRec added;
     added.FileName = "Shoe.png";
@@ -225,12 +198,104 @@ TEST(PathNodes, NumbersAreWrittenWithAPointWhateverTheLocale)
     EXPECT_EQ(fixed, "1234.500");
 }
 
+// Numbers as a German system writes them, for as long as it lives.
+class TGermanNumbers {
+public:
+    TGermanNumbers()
+        : before_(std::locale::global(std::locale(std::locale::classic(), new TCommaPoint)))
+        , cBefore_(std::setlocale(LC_ALL, nullptr))
+    {
+        std::setlocale(LC_ALL, "de_DE.UTF-8");
+    }
+    ~TGermanNumbers()
+    {
+        std::setlocale(LC_ALL, cBefore_.c_str());
+        std::locale::global(before_);
+    }
+
+private:
+    std::locale before_;
+    std::string cBefore_;
+};
+
+// A hand-written level (comments, a blank line, two-space indentation, attributes in
+// their own order, a belt on one line) saved after one edit is the same text but for
+// that edit.
+TEST_F(LevelWriterTest, ASavedHandWrittenLevelDiffersOnlyByTheEdit)
+{
+    const std::string original = Fixture("Commented.xml");
+    auto moveNode = [](tLevel& l, size_t index, std::function<void(TPathNode&)> move) {
+        std::vector<TPathNode> nodes = ReadPathNodes(l.Lentas[0].PathScript);
+        move(nodes[index]);
+        l.Lentas[0].SetPathScript(BeltPathScript(nodes));
+    };
+    struct TCase {
+        const char* What;
+        std::function<void(tLevel&)> Edit;
+        std::string From, To; // the one piece of text that changes
+        bool German = false;
+    };
+    const TCase cases[] = {
+        { "nothing", [](tLevel&) {}, "", "" },
+        { "a stand moved", [](tLevel& l) { l.Scene.PersPosition[1].X = 591; }, "Y=\"592\" X=\"580\"",
+            "Y=\"592\" X=\"591\"" },
+        { "a belt node moved", [&](tLevel& l) { moveNode(l, 0, [](TPathNode& n) { n.X = 12; }); }, "Path (10,20)",
+            "Path (12,20)" },
+        { "a node's angle under a decimal comma",
+            [&](tLevel& l) { moveNode(l, 1, [](TPathNode& n) { n.FirstAngle = 0.25; }); }, "[0.500,0.000]",
+            "[0.250,0.000]", true },
+        { "a place removed from the middle",
+            [](tLevel& l) { l.Scene.PersPosition.erase(l.Scene.PersPosition.begin() + 1); },
+            "    <Position Y=\"592\" X=\"580\" />\n", "" },
+        { "a place added",
+            [](tLevel& l) {
+                l.Scene.PersPosition.push_back({ 600, 500, false });
+            },
+            "    <Position X=\"720\"    Y=\"592\" />\n",
+            "    <Position X=\"720\"    Y=\"592\" />\n    <Position X=\"600\" Y=\"500\" />\n" },
+        { "the belts' picture", [](tLevel& l) { l.Scene.LentaImage = "Belt2.png"; }, "Image=\"Belt.png\"",
+            "Image=\"Belt2.png\"" },
+        { "a first heap picture",
+            [](tLevel& l) {
+                tHeapRec heap;
+                heap.FileName = "Hat.png";
+                heap.Pos = { 1, 2 };
+                l.Scene.HeapPictures.push_back(heap);
+            },
+            "  </PersPosition>\n",
+            "  </PersPosition>\n  <HeapPictures>\n    <Pict FileName=\"Hat.png\" Pos=\"1,2\" />\n  "
+            "</HeapPictures>\n" },
+    };
+    for (const TCase& c : cases) {
+        std::string expected = original;
+        if (!c.From.empty()) {
+            const size_t at = expected.find(c.From);
+            ASSERT_NE(at, std::string::npos) << c.What;
+            expected.replace(at, c.From.size(), c.To);
+        }
+        auto level = Read(original);
+        std::optional<std::string> written;
+        {
+            std::optional<TGermanNumbers> german;
+            if (c.German)
+                german.emplace();
+            c.Edit(*level);
+            written = WriteLevelText(original, *level);
+        }
+        ASSERT_TRUE(written) << c.What;
+        EXPECT_EQ(*written, expected) << c.What;
+        auto back = Read(*written);
+        EXPECT_EQ(FirstLevelDifference(*level, *back), "") << c.What;
+        EXPECT_EQ(WriteLevelText(*written, *back), written) << c.What;
+    }
+}
+
 // A save killed at any moment leaves the old file or the new one: a process saves two
 // versions of a level in turn until it is killed between two of its saves or inside one.
 TEST_F(LevelWriterTest, ASaveKilledHalfWayLeavesAWholeFile)
 {
     TTempFolder folder;
-    const std::string original = ReadText(fs::path(GLIM_TEST_DATA) / "TwoBelts.xml");
+    const std::string original = Fixture("TwoBelts.xml");
     auto level = Read(original);
     const std::string versionA = *WriteLevelText(original, *level);
     level->Scene.PersPosition[0].X = 1;
