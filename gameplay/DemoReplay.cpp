@@ -25,6 +25,20 @@ std::vector<std::string> RecordedDemo(const tLevel& level)
     return lines;
 }
 
+bool SaveRecordedDemo(const tLevel& level, const std::filesystem::path& programFolder)
+{
+    if (!level.Demo.Recording || level.Demo.Lines.empty())
+        return false;
+    const std::filesystem::path file = programFolder / DemoFileName(level.IsBonusLevel(), level.IsPixelLevel());
+    std::string error;
+    if (!WriteDemoLines(file, RecordedDemo(level), &error)) {
+        level.WriteLog("Error WriteStat: the demo " + file.string() + " was not written: " + error);
+        return false;
+    }
+    level.WriteLog("Demo recorded: " + std::to_string(level.Demo.Lines.size()) + " events into " + file.string());
+    return true;
+}
+
 TDemoReplay::TDemoReplay(TLevelSession& day, std::vector<std::string> lines)
     : day_(day), cursor_(std::move(lines))
 {

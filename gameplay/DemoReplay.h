@@ -6,16 +6,26 @@
 #include "gameplay/DemoFile.h"
 
 #include <cstdint>
+#include <filesystem>
 #include <string>
 #include <vector>
 
 class TLevelSession;
+
+// A demo plays on random streams of its own, never the game's: the same demo gives the
+// same game (and the same frames) whatever the game's seed.
+inline constexpr uint32_t kDemoSeed = 20260704;
+inline constexpr uint32_t kDemoCosmeticSeed = 20260101;
 class tLevel;
 
 // Adds a mouse line to a level that records its demo.
 void RecordDemoMouse(tLevel& level, const char* what, int32_t x, int32_t y, int64_t now);
 // The lines a level recorded, after the header of its day.
 std::vector<std::string> RecordedDemo(const tLevel& level);
+// Writes what a recording level recorded beside the program as "Demo.dat", "DemoB.dat" or
+// "DemoP.dat" (through a temporary file), logged either way. False when it recorded
+// nothing or the file could not be written.
+bool SaveRecordedDemo(const tLevel& level, const std::filesystem::path& programFolder);
 
 class TDemoReplay {
 public:

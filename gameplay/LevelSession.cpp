@@ -6,6 +6,8 @@
 #include "gameplay/GameTables.h"
 #include "gameplay/LevelResults.h"
 #include "gameplay/StartLevel.h"
+#include "effects/QelAnime.h"
+#include "graphics/SurfEngine.h"
 #include "metagame/EpisodProgress.h"
 
 #include <algorithm>
@@ -233,4 +235,51 @@ TLevelResult TLevelSession::Result() const
     if (level_.IsPixelLevel())
         result.Score = std::max(0, level_.Play.Flow.CompleteNeed - pixel_.Remaining);
     return result;
+}
+
+// ---- A day with no level screen ----------------------------------------------------------
+
+THeadlessDay::THeadlessDay(const TDataSource& data, TSurfEngine& surfaces, const IClock& clock, TGameLog& log,
+                           TRandom& gameplay, TRandom& cosmetic)
+    : data_(data),
+      surfaces_(surfaces),
+      clock_(clock),
+      log_(log),
+      gameplay_(gameplay),
+      cosmetic_(cosmetic),
+      pictures_(surfaces, data),
+      host_(surfaces)
+{
+    windows_.ShowModal("WGame");
+}
+
+TLevelSessionServices THeadlessDay::Services(ILevelPictures* pictures, ILevelPictureMaker* maker)
+{
+    TLevelSessionServices services;
+    services.Data = &data_;
+    services.Clock = &clock_;
+    services.Log = &log_;
+    services.Gameplay = &gameplay_;
+    services.Cosmetic = &cosmetic_;
+    services.Pictures = pictures ? pictures : &pictures_;
+    services.PictureMaker = maker;
+    services.Windows = &windows_;
+    services.Host = &host_;
+    services.AnimeLoader = [this](const std::string& file) { return LoadAnime(surfaces_, data_, file, false); };
+    return services;
+}
+
+bool THeadlessDay::ClosePenaltyNote(TLevelSession& day)
+{
+    if (!day.Paused() || !windows_.IsTopWindow("WPenalty"))
+        return false;
+    day.WPenalty_BOk_MouseUp();
+    return true;
+}
+
+int32_t THeadlessDay::THost::PictureAlpha(const std::string& picture, int32_t x, int32_t y) const
+{
+    if (!surfaces_.FindSurface(picture))
+        return -1;
+    return surfaces_.GetAlhpaFromSurf(picture, x, y);
 }

@@ -13,8 +13,10 @@
 #include "gameplay/LevelGame.h"
 #include "gameplay/LevelInput.h"
 #include "gameplay/LevelRules.h"
+#include "gameplay/LevelWindows.h"
 #include "gameplay/ManTypes.h"
 #include "gameplay/PixelSearch.h"
+#include "gameplay/SurfLevelPictures.h"
 
 #include <array>
 #include <cstdint>
@@ -27,6 +29,7 @@ class ISoundEvents;
 class TDataSource;
 class TGameLog;
 class TGameTables;
+class TSurfEngine;
 struct TGameParams;
 
 // Which day: an entry of an episode's level list (bonus and pixel days counted), or a
@@ -145,4 +148,44 @@ private:
     TPixelSearch pixel_;
     bool awaitingStart_ = false;  // the window before the level holds the day
     int64_t lastTick_ = 0;
+};
+
+// The set-up of a day played with no level screen around it: the tool's simulator and
+// replays, and the demos under the instruction pages. Its windows live in memory with
+// "WGame" open, so the day takes its input whatever the interface shows (the box and the
+// search listen only under the game's own window); pieces are found by their pictures'
+// alpha in the given surfaces; pictures and customer animations come from the data.
+class THeadlessDay {
+public:
+    THeadlessDay(const TDataSource& data, TSurfEngine& surfaces, const IClock& clock, TGameLog& log,
+                 TRandom& gameplay, TRandom& cosmetic);
+    THeadlessDay(const THeadlessDay&) = delete;
+    THeadlessDay& operator=(const THeadlessDay&) = delete;
+
+    // The services of a day; pictures and maker replace the data's pictures and the
+    // stand-in that makes none.
+    TLevelSessionServices Services(ILevelPictures* pictures = nullptr, ILevelPictureMaker* maker = nullptr);
+    TMemoryLevelWindows& Windows() { return windows_; }
+    // The pixel day's penalty note is read and closed at once; true when it was open.
+    bool ClosePenaltyNote(TLevelSession& day);
+
+private:
+    class THost final : public TNoLevelHost {
+    public:
+        explicit THost(TSurfEngine& surfaces) : surfaces_(surfaces) {}
+        int32_t PictureAlpha(const std::string& picture, int32_t x, int32_t y) const override;
+
+    private:
+        TSurfEngine& surfaces_;
+    };
+
+    const TDataSource& data_;
+    TSurfEngine& surfaces_;
+    const IClock& clock_;
+    TGameLog& log_;
+    TRandom& gameplay_;
+    TRandom& cosmetic_;
+    TSurfLevelPictures pictures_;
+    THost host_;
+    TMemoryLevelWindows windows_;
 };

@@ -3,7 +3,6 @@
 // --record, the greedy bot plays the demo level and its game is written as a demo.
 #include "tools/glimmora-tool/ToolCommand.h"
 
-#include "effects/QelAnime.h"
 #include "foundation/Clock.h"
 #include "foundation/DataSource.h"
 #include "foundation/FileFolder.h"
@@ -15,8 +14,6 @@
 #include "gameplay/Level.h"
 #include "gameplay/LevelBots.h"
 #include "gameplay/LevelSession.h"
-#include "gameplay/LevelWindows.h"
-#include "gameplay/SurfLevelPictures.h"
 #include "graphics/SurfEngine.h"
 #include "metagame/Player.h"
 
@@ -30,10 +27,6 @@ namespace {
 constexpr int64_t kStep = 16;               // ms per frame
 constexpr int64_t kLongestDemo = 600000;    // ms; a demo whose times run further is cut there
 constexpr int64_t kDefaultRecording = 40000;
-// A demo plays on its own random stream, never the game's: the same demo gives the same
-// game whatever the game's seed.
-constexpr uint32_t kDemoSeed = 20260704;
-constexpr uint32_t kCosmeticSeed = 20260101;
 
 struct TReplayOptions {
     std::string Demo;
@@ -42,21 +35,6 @@ struct TReplayOptions {
     std::string RecordLevel;  // --record: the demo level to play
     int Seconds = static_cast<int>(kDefaultRecording / 1000);
     bool Record = false;
-};
-
-// The bots find pieces by their pictures' alpha.
-class TReplayHost final : public TNoLevelHost {
-public:
-    explicit TReplayHost(TSurfEngine& surfaces) : surfaces_(surfaces) {}
-    int32_t PictureAlpha(const std::string& picture, int32_t x, int32_t y) const override
-    {
-        if (!surfaces_.FindSurface(picture))
-            return -1;
-        return surfaces_.GetAlhpaFromSurf(picture, x, y);
-    }
-
-private:
-    TSurfEngine& surfaces_;
 };
 
 // Everything a demo day needs, headless, on a manual clock.
@@ -69,29 +47,18 @@ struct TReplayWorld {
         if (std::filesystem::exists(params))
             this->params = LoadGameParams(params, log);
         surfaces.SetGameLog(&log);
-        windows.ShowModal("WGame");
         player.Name = "Demo";
         ResetOutfits(player);
     }
 
     std::unique_ptr<TLevelSession> Day(const std::string& levelFile, bool demo)
     {
-        TLevelSessionServices services;
-        services.Data = &data;
-        services.Clock = &clock;
-        services.Log = &log_;
-        services.Gameplay = &gameplay;
-        services.Cosmetic = &cosmetic;
-        services.Pictures = &pictures;
-        services.Windows = &windows;
-        services.Host = &host;
-        services.AnimeLoader = [this](const std::string& file) { return LoadAnime(surfaces, data, file, false); };
         TLevelDay day;
         day.FileName = levelFile;
         day.Demo = demo;
         TLevelOptions options;
         options.CustomLevel = true;  // the player's progress is not the demo's
-        return std::make_unique<TLevelSession>(tables, params, player, flags, day, services, options);
+        return std::make_unique<TLevelSession>(tables, params, player, flags, day, headless.Services(), options);
     }
 
     TDataSource data;
@@ -100,11 +67,9 @@ struct TReplayWorld {
     TGameParams params;
     TManualClock clock;
     TRandom gameplay{kDemoSeed};
-    TRandom cosmetic{kCosmeticSeed};
+    TRandom cosmetic{kDemoCosmeticSeed};
     TSurfEngine surfaces{TDisplayFormat::Bgr32()};
-    TSurfLevelPictures pictures{surfaces, data};
-    TReplayHost host{surfaces};
-    TMemoryLevelWindows windows;
+    THeadlessDay headless{data, surfaces, clock, log_, gameplay, cosmetic};
     TPlayer player;
     TSessionFlags flags{};
 };
@@ -172,8 +137,7 @@ int Record(const TReplayOptions& o, TGameLog& log)
     const int64_t end = world.clock.NowMs() + static_cast<int64_t>(o.Seconds) * 1000;
     while (world.clock.NowMs() < end && day->Phase() == TLevelPhase::Running) {
         world.clock.Advance(kStep);
-        if (day->Paused() && world.windows.IsTopWindow("WPenalty"))
-            day->WPenalty_BOk_MouseUp();
+        world.headless.ClosePenaltyNote(*day);
         if (!day->Paused())
             bot->Act(*day, mouse, world.clock.NowMs());
         day->Tick();

@@ -17,7 +17,6 @@
 #include "gameplay/GameTables.h"
 #include "gameplay/Level.h"
 #include "gameplay/LevelSession.h"
-#include "gameplay/LevelWindows.h"
 #include "gameplay/ManTypes.h"
 #include "gameplay/SurfLevelPictures.h"
 #include "graphics/SurfEngine.h"
@@ -257,21 +256,6 @@ private:
     const TDataSource& data_;
 };
 
-// No other screens; the bots find pieces by their pictures' alpha.
-class TSimHost final : public TNoLevelHost {
-public:
-    explicit TSimHost(TSurfEngine& surfaces) : surfaces_(surfaces) {}
-    int32_t PictureAlpha(const std::string& picture, int32_t x, int32_t y) const override
-    {
-        if (!surfaces_.FindSurface(picture))
-            return -1;
-        return surfaces_.GetAlhpaFromSurf(picture, x, y);
-    }
-
-private:
-    TSurfEngine& surfaces_;
-};
-
 // ---- One level ---------------------------------------------------------------------------
 
 struct TSimResult {
@@ -343,22 +327,9 @@ TSimResult RunLevelWithBot(const TSimData& sim, int32_t episod, int32_t levelInd
     surfaces.SetGameLog(&log);
     TSimPictures pictures(surfaces, *sim.Data, sim.ManifestSizes);
     TSimPictureMaker maker(surfaces, *sim.Data);
-    TSimHost host(surfaces);
-    TMemoryLevelWindows windows;
-    windows.ShowModal("WGame");
-
-    TLevelSessionServices services;
-    services.Data = sim.Data.get();
-    services.Clock = &clock;
-    services.Log = &log;
-    services.Gameplay = &gameplay;
-    services.Cosmetic = &cosmetic;
-    services.Pictures = &pictures;
-    services.PictureMaker = &maker;
-    services.Windows = &windows;
-    services.Host = &host;
-    services.AnimeLoader = [&](const std::string& file) { return LoadAnime(surfaces, *sim.Data, file, false); };
-    TLevelSession day(sim.Tables, sim.Params, player, flags, TLevelDay{episod, levelIndex, {}, {}}, services);
+    THeadlessDay headless(*sim.Data, surfaces, clock, log, gameplay, cosmetic);
+    TLevelSession day(sim.Tables, sim.Params, player, flags, TLevelDay{episod, levelIndex, {}, {}},
+                      headless.Services(&pictures, &maker));
     if (!day.Load()) {
         result.Result = "broken";
         return result;
@@ -371,9 +342,7 @@ TSimResult RunLevelWithBot(const TSimData& sim, int32_t episod, int32_t levelInd
     while (day.Phase() == TLevelPhase::Running && clock.NowMs() < limit) {
         clock.Advance(kStep);
         const int64_t now = clock.NowMs();
-        // The penalty note of the pixel day is read and closed at once.
-        if (day.Paused() && windows.IsTopWindow("WPenalty"))
-            day.WPenalty_BOk_MouseUp();
+        headless.ClosePenaltyNote(day);
         if (!day.Paused())
             bot->Act(day, mouse, now);
         day.Tick();
