@@ -8,6 +8,7 @@
 #include "foundation/QelParser.h"
 #include "tests/common/RunCommand.h"
 #include "tests/common/TempFolder.h"
+#include "tests/editor/EditorTestKit.h"
 
 #include <gtest/gtest.h>
 
@@ -19,38 +20,6 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path kProgramFolder = fs::path(GLIMMORA_PROGRAM).parent_path();
-
-std::string ReadText(const fs::path& path)
-{
-    auto bytes = ReadFileBytes(path);
-    return bytes ? std::string(bytes->begin(), bytes->end()) : std::string();
-}
-
-// The file as the game's XML writer lays it out, line by line.
-std::vector<std::string> Lines(const std::string& text)
-{
-    TQelParser document;
-    document.LoadFromText(text);
-    std::vector<std::string> lines;
-    const std::string all = document.SaveToString();
-    for (size_t start = 0, end; start < all.size(); start = end + 2) {
-        end = all.find("\r\n", start);
-        if (end == std::string::npos)
-            end = all.size();
-        lines.push_back(all.substr(start, end - start));
-    }
-    return lines;
-}
-
-std::vector<std::string> ChangedLines(const std::string& before, const std::string& after)
-{
-    std::vector<std::string> a = Lines(before), b = Lines(after), changed;
-    EXPECT_EQ(a.size(), b.size());
-    for (size_t i = 0; i < a.size() && i < b.size(); ++i)
-        if (a[i] != b[i])
-            changed.push_back(a[i] + " => " + b[i]);
-    return changed;
-}
 
 class EditorSessionTest : public ::testing::Test {
 protected:
@@ -127,12 +96,17 @@ TEST_F(EditorSessionTest, MovedPlaceAndGoalAreSavedAndNothingElse)
     EXPECT_LT(
         trace.find("mode smLevel", trace.find("exec WEditor_TFPanel_BTry_MouseUp")), trace.rfind("mode smEditor"));
 
-    EXPECT_EQ(ChangedLines(level, ReadText(data() / "Level_1_1.xml")),
-        (std::vector<std::string> { "\t\t<Position X=\"580\" Y=\"592\" /> => \t\t<Position X=\"591\" Y=\"592\" />" }));
-    const std::vector<std::string> episodChanges = ChangedLines(episods, ReadText(data() / "Episods.xml"));
-    ASSERT_EQ(episodChanges.size(), 1u);
-    EXPECT_NE(episodChanges[0].find("Goal=\"200\" ExGoal=\"320\" GreatGoal=\"260\" /> => "), std::string::npos);
-    EXPECT_NE(episodChanges[0].find("Goal=\"250\" ExGoal=\"320\" GreatGoal=\"260\" />"), std::string::npos);
+    // A line diff against the files as they were: the moved place and the goal, nothing else.
+    EXPECT_EQ(LineDiff(level, ReadText(data() / "Level_1_1.xml")),
+        (std::vector<std::string> {
+            "-    <Position X=\"580\" Y=\"592\" />", "+    <Position X=\"591\" Y=\"592\" />" }));
+    const std::vector<std::string> episodChanges = LineDiff(episods, ReadText(data() / "Episods.xml"));
+    ASSERT_EQ(episodChanges.size(), 2u);
+    std::string goalLine = episodChanges[0];
+    const size_t goal = goalLine.find(" Goal=\"200\" ExGoal=\"320\" GreatGoal=\"260\" />");
+    ASSERT_TRUE(goalLine.starts_with("-") && goal != std::string::npos) << goalLine;
+    goalLine.replace(0, 1, "+").replace(goal + 7, 3, "250");
+    EXPECT_EQ(episodChanges[1], goalLine);
     // No temporary file of the saves is left beside them.
     for (const std::string& name : ListFolder(data()))
         EXPECT_FALSE(IsAtomicTemporaryName(name)) << name;
@@ -283,17 +257,14 @@ TEST_F(EditorSessionTest, UpgradePictureAndBeltNodeAreSaved)
          "+2 click WEditor_TFPanel_RBLenta\n+2 key Space\n+2 key Space\n+2 key Up\n+2 key X\n"
          "+2 click WEditor_TFPanel_BSave\n",
         "--level 1,1", 120);
-    const std::vector<std::string> levelChanges = ChangedLines(level, ReadText(data() / "Level_1_1.xml"));
-    ASSERT_EQ(levelChanges.size(), 1u);
-    EXPECT_NE(levelChanges[0].find("=> \t\t\tSet Timing +0.04; Path (56,372) (190,309)[0.100,0.000] (400,288)"),
-        std::string::npos)
-        << levelChanges[0];
-    const std::vector<std::string> episodChanges = ChangedLines(episods, ReadText(data() / "Episods.xml"));
-    ASSERT_EQ(episodChanges.size(), 1u);
-    EXPECT_NE(
-        episodChanges[0].find("=> \t\t\t<UpgradeItem Type=\"Picture\" FileName=\"Upgrade_Lamp1.png\" Pos=\"40,50\" />"),
-        std::string::npos)
-        << episodChanges[0];
+    const std::vector<std::string> levelChanges = LineDiff(level, ReadText(data() / "Level_1_1.xml"));
+    ASSERT_EQ(levelChanges.size(), 2u);
+    EXPECT_EQ(levelChanges[1],
+        "+      <Path>Set Timing +0.04; Path (56,372) (190,309)[0.100,0.000] (400,288) (610,310) (744,372); Ending "
+        "Loop;</Path>");
+    const std::vector<std::string> episodChanges = LineDiff(episods, ReadText(data() / "Episods.xml"));
+    ASSERT_EQ(episodChanges.size(), 2u);
+    EXPECT_EQ(episodChanges[1], "+\t\t\t<UpgradeItem Type=\"Picture\" FileName=\"Upgrade_Lamp1.png\" Pos=\"40,50\" />");
 }
 
 } // namespace
