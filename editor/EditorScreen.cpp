@@ -13,6 +13,7 @@
 #include "interface/QelInterfaceEngine.h"
 #include "metagame/Episods.h"
 #include "screens/level/LevelScreen.h"
+#include "screens/ScreenLayout.h"
 
 #include <algorithm>
 #include <array>
@@ -24,7 +25,6 @@ const std::string kWindow = "WEditor";
 const std::string kPanel = "WEditor_TFPanel";
 const std::string kPanel2 = "WEditor_TFPanel2";
 const std::string kGameWindow = "WGame";
-const char kFrame[] = "MemorySurface";
 
 constexpr std::array<const char*, 4> kRadios = { "WEditor_TFPanel_RBLenta", "WEditor_TFPanel_RBOblaka",
     "WEditor_TFPanel_RBUpgrade", "WEditor_TFPanel_RBPerson" };

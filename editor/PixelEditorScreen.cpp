@@ -12,6 +12,7 @@
 #include "interface/QelInterfaceEngine.h"
 #include "screens/level/DayVariant.h"
 #include "screens/level/LevelScreen.h"
+#include "screens/ScreenLayout.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -22,7 +23,6 @@ const std::string kWindow = "WEditor";
 const std::string kPanel = "WEditor_TFPanel";
 const std::string kPanel2 = "WEditor_TFPanel2";
 const std::string kGameWindow = "WGame";
-const char kFrame[] = "MemorySurface";
 // The panel's controls that its arrow buttons hide and show again.
 constexpr const char* kControls[] = { "WEditor_TFPanel2_BNew", "WEditor_TFPanel2_BClone", "WEditor_TFPanel2_BDelete",
     "WEditor_TFPanel2_EAngle", "WEditor_TFPanel2_BAngle", "WEditor_TFPanel2_CBFlip", "WEditor_TFPanel2_BUp",

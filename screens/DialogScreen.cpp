@@ -12,12 +12,12 @@
 #include "graphics/SurfEngine.h"
 #include "interface/QelEffectLabel.h"
 #include "interface/QelInterfaceEngine.h"
+#include "screens/ScreenLayout.h"
 
 #include <algorithm>
 
 namespace {
 
-constexpr const char* kFrame = "MemorySurface";
 // The Next buttons of the screens dialogs play over.
 constexpr const char* kMapNext = "WMap_BNext";
 constexpr const char* kShopNext = "WShop_BNext";

@@ -13,11 +13,10 @@
 #include "interface/QelInterfaceEngine.h"
 #include "screens/TitleScreen.h"
 #include "text/QelFontEngine.h"
+#include "screens/ScreenLayout.h"
 
 namespace {
 
-constexpr const char* kFrame = "MemorySurface";
-constexpr const char* kBackground = "BackGround";
 constexpr const char* kLoadingWindow = "WGameLoading";
 constexpr const char* kLoadingBar = "WGameLoading_PBLoadGame";
 constexpr const char* kLoadingBackdrop = "LoadingScreen.jpg";

@@ -20,14 +20,13 @@
 #include "screens/Journey.h"
 #include "screens/TitleScreen.h"
 #include "audio/SoundEngine.h"
+#include "screens/ScreenLayout.h"
 
 #include <algorithm>
 #include <array>
 
 namespace {
 
-constexpr const char* kFrame = "MemorySurface";
-constexpr const char* kBackground = "BackGround";
 constexpr const char* kMapWindow = "WMap";
 constexpr const char* kPlayPanel = "WMap_TFPlay";
 constexpr const char* kMapPicture = "map.jpg";

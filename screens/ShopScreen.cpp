@@ -19,6 +19,7 @@
 #include "metagame/ShopCaptions.h"
 #include "screens/DialogScreen.h"
 #include "screens/Journey.h"
+#include "screens/ScreenLayout.h"
 
 #include <algorithm>
 #include <array>
@@ -28,7 +29,6 @@
 
 namespace {
 
-constexpr const char* kBackground = "BackGround";
 constexpr const char* kShopWindow = "WShop";
 constexpr const char* kQuestion = "WBuyQuestion";
 constexpr const char* kWear = "WShop_TFWear_";

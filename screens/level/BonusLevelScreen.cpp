@@ -9,12 +9,11 @@
 #include "gameplay/LevelSession.h"
 #include "interface/QelInterfaceEngine.h"
 #include "screens/level/LevelScreen.h"
+#include "screens/ScreenLayout.h"
 
 #include <array>
 
 namespace {
-
-constexpr const char* kFrame = "MemorySurface";
 
 constexpr std::array<TScreenMethod<TBonusLevelScreen>, 6> kMethods{{
     {"WHintBeforeBonusLevel_BPlay_MouseUp", &TBonusLevelScreen::WHintBeforeBonusLevel_BPlay_MouseUp},

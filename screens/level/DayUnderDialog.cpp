@@ -13,6 +13,7 @@
 #include "graphics/RedrawGrid.h"
 #include "graphics/SurfEngine.h"
 #include "screens/ScreenContext.h"
+#include "screens/ScreenLayout.h"
 
 #include <algorithm>
 
@@ -20,7 +21,6 @@ namespace {
 
 // The pointer a tutorial puts on the piece it talks about.
 constexpr const char* kCursorEffect = "efCursorOnClothes.xml";
-constexpr const char* kFrame = "MemorySurface";
 // The recipes fade in over this long after a script shows them.
 constexpr int64_t kThingsFadeMs = 600;
 constexpr const char* kStandShadow = "ShadowStoika.png";

@@ -8,13 +8,11 @@
 #include "graphics/SurfEngine.h"
 #include "interface/QelInterfaceEngine.h"
 #include "screens/level/LevelScreen.h"
+#include "screens/ScreenLayout.h"
 
 #include <array>
 
 namespace {
-
-constexpr const char* kFrame = "MemorySurface";
-constexpr const char* kBackground = "BackGround";
 
 constexpr std::array<TScreenMethod<TPixelLevelScreen>, 3> kMethods{{
     {"WGame_TFPixel_BHint_MouseUp", &TPixelLevelScreen::WGame_TFPixel_BHint_MouseUp},
