@@ -7,6 +7,7 @@
 #include "editor/PixelEditorScreen.h"
 #include "screens/DialogScreen.h"
 #include "screens/HighScoreWindows.h"
+#include "screens/InstructionsScreen.h"
 #include "screens/Journey.h"
 #include "screens/LanguageWindow.h"
 #include "screens/LoadingScreen.h"
@@ -18,6 +19,7 @@
 #include "screens/ShopScreen.h"
 #include "screens/TitleScreen.h"
 #include "screens/level/BonusLevelScreen.h"
+#include "screens/level/DemoScreen.h"
 #include "screens/level/LevelScreen.h"
 #include "screens/level/PixelLevelScreen.h"
 
@@ -40,7 +42,9 @@ public:
           PixelEditor(Context, Level, Pixel),
           CustomLevels(Context, Level, Editor, PixelEditor),
           Language(Context),
-          Logos(Context)
+          Logos(Context),
+          Demo(Context),
+          Instructions(Context, players, Demo, Level)
     {
         table.Set(TScreenMode::smSplash, &Loading);
         table.Set(TScreenMode::smTitle, &Title);
@@ -51,6 +55,8 @@ public:
         table.Set(TScreenMode::smPixelLevel, &Pixel);
         table.Set({TScreenMode::smDialog, TScreenMode::smDialogEnded}, &Dialog);
         table.Set(TScreenMode::smMap, &Map);
+        table.Set({TScreenMode::smDemoLevel, TScreenMode::smDemoBonusLevel, TScreenMode::smDemoPixelLevel}, &Demo);
+        table.Set(TScreenMode::smInstructions, &Instructions);
         table.Set(TScreenMode::smShop, &Shop);
         table.Set(TScreenMode::smEditor, &Editor);
         table.Set({TScreenMode::smPixelEditor, TScreenMode::smSelectElements}, &PixelEditor);
@@ -93,4 +99,7 @@ public:
     TCustomLevelsWindow CustomLevels;
     TLanguageWindow Language;
     TLogoLinks Logos;
+    // The demos under the instruction pages, and the pages.
+    TDemoScreen Demo;
+    TInstructionsScreen Instructions;
 };

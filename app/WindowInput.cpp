@@ -43,6 +43,11 @@ const std::array kKeyCommands{
                 [](TQelGameEngine& e) { e.Shell.SplashStartTime = e.Shell.FrameTime; }},
     TKeyCommand{KeyCode::LetterA + ('P' - 'A'), ShiftState::Ctrl, false, [](TQelGameEngine& e) { e.SaveScreenshot(); }},
     TKeyCommand{KeyCode::LetterA + ('I' - 'A'), ShiftState::Ctrl, true, [](TQelGameEngine& e) { e.ReloadInterface(); }},
+    TKeyCommand{KeyCode::LetterA + ('D' - 'A'), ShiftState::Ctrl, true,
+                [](TQelGameEngine& e) {
+                    if (TStandardLevelScreen* level = e.LevelScreen())
+                        level->ToggleDemoRecording();
+                }},
     // Esc and the keys of the levels, the shop and the editors belong to their screens.
 };
 

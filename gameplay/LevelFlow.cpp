@@ -175,9 +175,11 @@ void PrepareForPlayer(tLevel& level, TLevelGame& game)
 }
 
 // A standard day offers the outfits the player has bought for the shop, when there are any.
+// A recorded or replayed day keeps the garments of its level file: its recording names
+// them, and it is played back for anyone, whatever they bought.
 void ChooseOutfits(tLevel& level, TLevelGame& game)
 {
-    if (!IsStandardLevel(level) || !game.Episods)
+    if (!IsStandardLevel(level) || !game.Episods || level.Demo.Playback || level.Demo.Recording)
         return;
     std::vector<int32_t> outfits = LevelOutfitTypes(game.ThePlayer(), game.Episods->Episod(level.Episod));
     if (!outfits.empty() && outfits != level.LevelFishes) {
@@ -250,8 +252,8 @@ void RunLevelSteps(tLevel& level, TLevelGame& game)
     ChooseOutfits(level, game);
     if (demo)
         SetDemoValues(level);
-    else
-        game.ThePictureMaker().MakeColorFishesSurfaces(level);
+    // A demo's pieces are drawn and clicked like any day's; the maker knows their types.
+    game.ThePictureMaker().MakeColorFishesSurfaces(level);
 
     SetVisible(windows, "WGame_TFStandart", true);
     if (level.IsBonusLevel())

@@ -24,7 +24,8 @@ bool StartLevel(tLevel& level, const TLevelStartRequest& request, const TLevelSt
     load.Progress = context.Progress;
     load.PreviousPictures = context.PreviousPictures;
     load.PrepareHeaps = context.PrepareHeaps;
-    if (level.Links.Player && context.Episods)
+    // A recorded or replayed day keeps its file's garments (see ChooseOutfits).
+    if (level.Links.Player && context.Episods && !level.Demo.Playback && !level.Demo.Recording)
         load.OutfitTypes = LevelOutfitTypes(*level.Links.Player, context.Episods->Episod(request.Episod));
     if (!LoadLevel(level, request.FileName, request.Folder, true, false, true, load))
         return false;

@@ -33,9 +33,8 @@ constexpr std::array<THoverRow, 4> kHoverTable{{
     {"WTitle_BPlay", "efOnStartGame", "efOnStartGameDead"},
 }};
 
-constexpr std::array<TScreenMethod<TTitleScreen>, 11> kMethods{{
+constexpr std::array<TScreenMethod<TTitleScreen>, 10> kMethods{{
     {"WTitle_BPlay_MouseUp", &TTitleScreen::WTitle_BPlay_MouseUp},
-    {"WTitle_BInstructions_MouseUp", &TTitleScreen::WTitle_BInstructions_MouseUp},
     {"WTitle_BEdit_MouseUp", &TTitleScreen::WTitle_BEdit_MouseUp},
     {"WTitle_BQuit_MouseUp", &TTitleScreen::WTitle_BQuit_MouseUp},
     {"WTitle_BPlayLevel_MouseUp", &TTitleScreen::WTitle_BPlayLevel_MouseUp},
@@ -158,7 +157,6 @@ void TTitleScreen::WTitle_BPlay_MouseUp()
         c_.Interface.ShowModal("WContinue");
     });
 }
-void TTitleScreen::WTitle_BInstructions_MouseUp() { NotAvailableYet("WTitle_BInstructions_MouseUp"); }
 void TTitleScreen::WTitle_BEdit_MouseUp()
 {
     if (openCustomLevels_)

@@ -34,7 +34,6 @@ public:
     void Tick(int64_t now) override;
 
     void WTitle_BPlay_MouseUp();
-    void WTitle_BInstructions_MouseUp();
     void WTitle_BEdit_MouseUp();
     void WTitle_BQuit_MouseUp();
     void WTitle_BPlayLevel_MouseUp();

@@ -8,6 +8,7 @@
 #include "foundation/QelLog.h"
 #include "foundation/Random.h"
 #include "foundation/Text.h"
+#include "gameplay/DemoReplay.h"
 #include "gameplay/GameParams.h"
 #include "gameplay/GameTables.h"
 #include "gameplay/Level.h"
@@ -52,7 +53,7 @@ constexpr const char* kUnlockBoxEffect = "efUnlockBox.xml";
 constexpr TPoint kUnlockBoxPos{516, 280};
 constexpr int64_t kUnlockBoxDelay = 300;
 
-constexpr std::array<TScreenMethod<TStandardLevelScreen>, 15> kMethods{{
+constexpr std::array<TScreenMethod<TStandardLevelScreen>, 14> kMethods{{
     {"WBeforeLevel_BPlay_MouseUp", &TStandardLevelScreen::WBeforeLevel_BPlay_MouseUp},
     {"WHintBeforeLevel_BOk_MouseUp", &TStandardLevelScreen::WHintBeforeLevel_BOk_MouseUp},
     {"WGame_BMenu_MouseUp", &TStandardLevelScreen::WGame_BMenu_MouseUp},
@@ -62,7 +63,6 @@ constexpr std::array<TScreenMethod<TStandardLevelScreen>, 15> kMethods{{
     {"WGameMenu_BQuitGame_MouseUp", &TStandardLevelScreen::WGameMenu_BQuitGame_MouseUp},
     {"WGameMenu_BAbortLevel_MouseUp", &TStandardLevelScreen::WGameMenu_BAbortLevel_MouseUp},
     {"WGameMenu_BQuit_MouseUp", &TStandardLevelScreen::WGameMenu_BQuit_MouseUp},
-    {"WGameMenu_BInstructions_MouseUp", &TStandardLevelScreen::WGameMenu_BInstructions_MouseUp},
     {"WAbortLevel_BOk_MouseUp", &TStandardLevelScreen::WAbortLevel_BOk_MouseUp},
     {"WExitToMainMenu_BOk_MouseUp", &TStandardLevelScreen::WExitToMainMenu_BOk_MouseUp},
     {"WLevelComplete_BOk_MouseUp", &TStandardLevelScreen::WLevelComplete_BOk_MouseUp},
@@ -167,6 +167,7 @@ bool TStandardLevelScreen::StartDay(int32_t episod, int32_t levelIndex)
         c_.GameRandom.Seed(*daySeed_);
     session_ = std::make_unique<TLevelSession>(c_.Tables, c_.Params, c_.Player, flags_,
                                                TLevelDay{episod, levelIndex, {}, {}}, Services(), DayOptions());
+    session_->Level().Demo.Recording = recordDemos_;
     const bool loaded = session_->Load();
     CloseLoadWindow();
     if (!loaded) {
@@ -201,6 +202,8 @@ bool TStandardLevelScreen::StartDeveloperDay(int32_t episod, int32_t levelIndex)
 
 void TStandardLevelScreen::EndDay()
 {
+    if (session_)
+        SaveRecordedDemo(session_->Level(), c_.ProgramFolder);
     // The day's own scene effects go with it; its pictures are released by the next day.
     c_.Effects.DeleteAllEffects(c_.Effects.Second);
     session_.reset();
@@ -455,10 +458,45 @@ void TStandardLevelScreen::WGameMenu_BQuit_MouseUp()
                   [&] { c_.Effects.CreateQelEffectFromFile(c_.Effects.Main, title.File, title); });
 }
 
-void TStandardLevelScreen::WGameMenu_BInstructions_MouseUp()
+void TStandardLevelScreen::ToggleDemoRecording()
 {
-    // The instruction pages are a screen still to come; the menu stays.
-    c_.Log.WriteLog("WGameMenu_BInstructions_MouseUp: not available yet");
+    recordDemos_ = !recordDemos_;
+    c_.Log.WriteLog(recordDemos_ ? "Demo recording on" : "Demo recording off");
+    if (!session_)
+        return;
+    tLevel& level = session_->Level();
+    if (recordDemos_ && !level.Demo.Recording) {
+        // A day under way is recorded from now; the demo replays it on a fresh day.
+        level.Demo.Recording = true;
+        level.Demo.RecordStart = session_->Now();
+        level.Demo.Lines.clear();
+    } else if (!recordDemos_) {
+        SaveRecordedDemo(level, c_.ProgramFolder);
+        level.Demo.Recording = false;
+    }
+}
+
+void TStandardLevelScreen::BackFromInstructions(bool toMenu)
+{
+    c_.Interface.HideModalList();
+    c_.Interface.ShowModal(kGameWindow);
+    if (!session_) {
+        BackToTitle();
+        return;
+    }
+    // The demos drew over the day's background.
+    LogAndCarryOn(c_.Log, "Error MakeMainBackground", [&] {
+        if (IDayVariant* variant = Variant()) {
+            variant->MakeBackground(*session_);
+            return;
+        }
+        painter_.MakeBackgroundInGame(session_->Level(), session_->Game());
+        painter_.MakeMainBackground(session_->Level(), session_->Game());
+    });
+    // The time under the pages is not the day's; the menu pauses it again.
+    Resume();
+    if (toMenu)
+        OpenMenu();
 }
 
 void TStandardLevelScreen::WAbortLevel_BOk_MouseUp() { BackToTitle(); }

@@ -85,6 +85,15 @@ public:
     void MouseMove(const TQelMouseEvent& event) override;
     bool KeyDown(const TQelKeyEvent& event) override;
 
+    // Debug: days are recorded as demos while this is on, from the day being played (or
+    // the next one's start) to its end, and written beside the program.
+    void ToggleDemoRecording();
+    bool RecordsDemos() const { return recordDemos_; }
+
+    // The instruction pages close over the paused day: the day shows again, under its
+    // menu when they were opened from there, else it goes on being played.
+    void BackFromInstructions(bool toMenu);
+
     // The hint window before a day (a map's first visit of an episode opens it).
     void ShowHintBeforeLevel();
 
@@ -97,7 +106,6 @@ public:
     void WGameMenu_BQuitGame_MouseUp();
     void WGameMenu_BAbortLevel_MouseUp();
     void WGameMenu_BQuit_MouseUp();
-    void WGameMenu_BInstructions_MouseUp();
     void WAbortLevel_BOk_MouseUp();
     void WExitToMainMenu_BOk_MouseUp();
     void WLevelComplete_BOk_MouseUp();
@@ -174,6 +182,7 @@ private:
     std::optional<uint32_t> daySeed_;
     bool botPlays_ = false;
     bool customDay_ = false;
+    bool recordDemos_ = false;
     IDayVariant* bonus_ = nullptr;
     IDayVariant* pixel_ = nullptr;
     TDialogScreen* dialogs_ = nullptr;
