@@ -14,40 +14,9 @@ const std::vector<std::string> kInputModeNames = {"imNormal", "imNumbersOnly"};
 
 namespace {
 
-constexpr uint16_t kKeyEnd = 35;
-constexpr uint16_t kKeyHome = 36;
-constexpr uint16_t kKeyLeft = 37;
-constexpr uint16_t kKeyRight = 39;
-constexpr uint16_t kKeyDelete = 46;
-
-constexpr char16_t kCtrlA = 1;
-constexpr char16_t kCtrlC = 3;
-constexpr char16_t kCtrlV = 22;
-constexpr char16_t kCtrlX = 24;
-
-// The cursor shows for this long, then hides for as long.
-constexpr int64_t kBlinkHalfPeriodMs = 500;
-
 bool IsDigit(char16_t c) { return c >= u'0' && c <= u'9'; }
 
 }  // namespace
-
-bool IsTextChar(char16_t c)
-{
-    return c >= 32 && !(c >= 0x7f && c <= 0x9f);
-}
-
-std::u16string PastableText(std::string_view clipboard)
-{
-    // Whatever follows a NUL is not text; a NUL kept in a player's name would end the
-    // profile file there on the next load.
-    const std::string_view text = clipboard.substr(0, clipboard.find('\0'));
-    std::u16string out;
-    for (char16_t c : Utf8ToUtf16(NormalizeSpaces(text)))
-        if (IsTextChar(c))
-            out += c;
-    return out;
-}
 
 const TQelPropTable& TQelEdit::StaticProperties()
 {
@@ -55,22 +24,22 @@ const TQelPropTable& TQelEdit::StaticProperties()
     static const TQelPropTable table = [] {
         TQelPropTable t(&TQelFocusedObject::StaticProperties());
         TQelPropsOf<C>(t)
-            .Field("CursorPicture", &C::CursorPicture)
+            .Field<std::string>("CursorPicture", &C::CursorPicture)
             .Field("CursorShiftTop", &C::CursorShiftTop)
             .String("FontName", &C::FontName, &C::SetFontName)
             .WideString("Caption", &C::Caption, &C::SetCaption)
-            .Field("Alpha", &C::Alpha)
-            .Field("Color", &C::Color)
+            .Field<uint8_t>("Alpha", &C::Alpha)
+            .Field<int32_t>("Color", &C::Color)
             .Field("PasswordChar", &C::PasswordChar)
             .Enumeration("InputMode", kInputModeNames, &C::InputMode, &C::SetInputMode)
             .String("ForbiddenChars", &C::ForbiddenChars, &C::SetForbiddenChars)
-            .Field("SelectColor", &C::SelectColor)
-            .Field("SelectBackColor", &C::SelectBackColor)
-            .Field("TextShiftLeft", &C::TextShiftLeft)
-            .Field("TextShiftTop", &C::TextShiftTop)
+            .Field<int32_t>("SelectColor", &C::SelectColor)
+            .Field<int32_t>("SelectBackColor", &C::SelectBackColor)
+            .Field<int32_t>("TextShiftLeft", &C::TextShiftLeft)
+            .Field<int32_t>("TextShiftTop", &C::TextShiftTop)
             .Field("MaxLength", &C::MaxLength)
             .Field("MaxWidth", &C::MaxWidth)
-            .Field("ReadOnly", &C::ReadOnly)
+            .Field<bool>("ReadOnly", &C::ReadOnly)
             // The game's windows speak of the edit's text; both names reach the same value.
             .WideString("Text", &C::Caption, &C::SetCaption);
         return t;
@@ -123,45 +92,15 @@ void TQelEdit::SetForbiddenChars(const std::string& value)
     Invalidate();
 }
 
-void TQelEdit::SetFontName(const std::string& value)
-{
-    fontName_ = value;
-    fontReported_ = false;
-}
-
-void TQelEdit::SetFocused(bool value)
-{
-    TQelFocusedObject::SetFocused(value);
-    if (focused_)
-        SelectAll();
-    else
-        SelStart = SelEnd = 0;
-    Invalidate();
-}
-
 void TQelEdit::Assign(const TQelObject& source)
 {
-    TQelFocusedObject::Assign(source);
+    TQelTextInput::Assign(source);
     const auto* s = dynamic_cast<const TQelEdit*>(&source);
     if (!s)
         return;
     CursorPos = s->CursorPos;
-    CursorPicture = s->CursorPicture;
-    fontName_ = s->fontName_;
-    text_ = s->text_;
-    Alpha = s->Alpha;
-    Color = s->Color;
-    SelectColor = s->SelectColor;
-    TextShiftLeft = s->TextShiftLeft;
-    TextShiftTop = s->TextShiftTop;
-    ReadOnly = s->ReadOnly;
     MaxLength = s->MaxLength;
     MaxWidth = s->MaxWidth;
-}
-
-std::vector<std::string> TQelEdit::GetPictures() const
-{
-    return {picture_, CursorPicture};
 }
 
 // ---------------------------------------------------------------------------------------
@@ -201,24 +140,6 @@ void TQelEdit::DeleteSelection()
     CursorPos = SelStart = SelEnd = lo;
 }
 
-IQelTextFont* TQelEdit::Font() const
-{
-    IQelTextFont* font = FindFont(fontName_);
-    if (!font && !fontReported_) {
-        // Without its font the edit can neither measure nor draw; it takes no characters.
-        fontReported_ = true;
-        if (TQelLog* log = EngineLog())
-            log->Add("Error TQelEdit [Name:" + Name() + "]: no font named \"" + fontName_ + "\"");
-    }
-    return font;
-}
-
-int32_t TQelEdit::WidthOf(std::u16string_view text) const
-{
-    IQelTextFont* font = Font();
-    return font ? font->GetTextWidth(text) : 0;
-}
-
 std::u16string TQelEdit::Shown(std::u16string_view text) const
 {
     if (PasswordChar.empty())
@@ -245,37 +166,28 @@ void TQelEdit::CopySelection()
 {
     if (MaxLength <= 0 || MaxWidth <= 0 || !PasswordChar.empty())
         return;
-    const std::string text = Utf16ToUtf8(SelectedText());
-    TQelInterfaceEngine* engine = InterfaceEngine();
-    if (!text.empty() && engine && engine->Clipboard)
-        engine->Clipboard->SetText(text);
+    ToClipboard(SelectedText());
 }
 
 void TQelEdit::CutSelection()
 {
     if (MaxLength <= 0 || MaxWidth <= 0 || !PasswordChar.empty())
         return;
-    const std::string text = Utf16ToUtf8(SelectedText());
+    const std::u16string text = SelectedText();
     DeleteSelection();
-    TQelInterfaceEngine* engine = InterfaceEngine();
-    if (!text.empty() && engine && engine->Clipboard)
-        engine->Clipboard->SetText(text);
+    ToClipboard(text);
 }
 
 void TQelEdit::PasteText()
 {
-    TQelInterfaceEngine* engine = InterfaceEngine();
-    if (MaxLength <= 0 || MaxWidth <= 0 || Length() == MaxLength || !engine || !engine->Clipboard)
+    if (MaxLength <= 0 || MaxWidth <= 0 || Length() == MaxLength)
         return;
     // Pasted characters pass the same tests as typed ones: only what the filter allows
     // and the font can draw.
-    IQelTextFont* font = Font();
-    if (!font)
+    std::optional<std::u16string> pasted = ClipboardText();
+    if (!pasted)
         return;
-    std::u16string paste;
-    for (char16_t c : FilterText(PastableText(engine->Clipboard->GetText())))
-        if (font->IsCharPresent(c))
-            paste += c;
+    std::u16string paste = FilterText(*pasted);
     const int32_t free = MaxLength - Length();
     if (free <= 0)
         return;
@@ -429,28 +341,8 @@ void TQelEdit::MouseMove(uint32_t shift, int32_t x, int32_t y)
     }
 }
 
-void TQelEdit::MouseUp(TQelMouseButton, uint32_t, int32_t, int32_t)
-{
-    DoubleClicked = false;
-    Pressed = false;
-}
-
 // ---------------------------------------------------------------------------------------
 // Cursor and drawing
-
-void TQelEdit::BlinkCursor(int64_t time)
-{
-    if (!focused_)
-        return;
-    const bool visible = (time / kBlinkHalfPeriodMs) % 2 == 0 || Pressed;
-    if (visible && CurrentCursor.empty()) {
-        CurrentCursor = CursorPicture;
-        Invalidate();
-    } else if (!visible && !CurrentCursor.empty()) {
-        CurrentCursor.clear();
-        Invalidate();
-    }
-}
 
 void TQelEdit::Draw()
 {

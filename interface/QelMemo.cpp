@@ -6,27 +6,11 @@
 #include "foundation/QelLog.h"
 #include "foundation/Services.h"
 #include "foundation/Text.h"
-#include "interface/QelEdit.h"
 #include "interface/QelInterfaceEngine.h"
 
 #include <algorithm>
 
 namespace {
-
-constexpr uint16_t kKeyEnd = 35;
-constexpr uint16_t kKeyHome = 36;
-constexpr uint16_t kKeyLeft = 37;
-constexpr uint16_t kKeyUp = 38;
-constexpr uint16_t kKeyRight = 39;
-constexpr uint16_t kKeyDown = 40;
-constexpr uint16_t kKeyDelete = 46;
-
-constexpr char16_t kCtrlA = 1;
-constexpr char16_t kCtrlC = 3;
-constexpr char16_t kCtrlV = 22;
-constexpr char16_t kCtrlX = 24;
-
-constexpr int64_t kBlinkHalfPeriodMs = 500;
 
 // A line break inside the memo's text.
 constexpr std::u16string_view kMarker = u"%.";
@@ -41,18 +25,18 @@ const TQelPropTable& TQelMemo::StaticProperties()
         TQelPropTable t(&TQelFocusedObject::StaticProperties());
         TQelPropsOf<C>(t)
             .Integer("CursorPosition", &C::CursorPosition, [](C&, int32_t) {})
-            .Field("CursorPicture", &C::CursorPicture)
+            .Field<std::string>("CursorPicture", &C::CursorPicture)
             .String("FontName", &C::FontName, &C::SetFontName)
             .WideString("Caption", &C::Caption, &C::SetCaption)
-            .Field("Alpha", &C::Alpha)
-            .Field("Color", &C::Color)
-            .Field("SelectColor", &C::SelectColor)
-            .Field("SelectBackColor", &C::SelectBackColor)
-            .Field("TextShiftLeft", &C::TextShiftLeft)
-            .Field("TextShiftTop", &C::TextShiftTop)
+            .Field<uint8_t>("Alpha", &C::Alpha)
+            .Field<int32_t>("Color", &C::Color)
+            .Field<int32_t>("SelectColor", &C::SelectColor)
+            .Field<int32_t>("SelectBackColor", &C::SelectBackColor)
+            .Field<int32_t>("TextShiftLeft", &C::TextShiftLeft)
+            .Field<int32_t>("TextShiftTop", &C::TextShiftTop)
             .Field("MaxCharsCount", &C::MaxCharsCount)
             .Field("MaxLinesCount", &C::MaxLinesCount)
-            .Field("ReadOnly", &C::ReadOnly);
+            .Field<bool>("ReadOnly", &C::ReadOnly);
         return t;
     }();
     return table;
@@ -69,13 +53,6 @@ void TQelMemo::SetCaption(const std::u16string& value)
     ClampPositions();
     LocateCursor();
     Invalidate();
-}
-
-void TQelMemo::SetFontName(const std::string& value)
-{
-    fontName_ = value;
-    fontReported_ = false;
-    WrapLines();
 }
 
 void TQelMemo::SetWidth(int32_t value)
@@ -99,66 +76,24 @@ void TQelMemo::Refresh()
     LocateCursor();
 }
 
-void TQelMemo::SetFocused(bool value)
-{
-    TQelFocusedObject::SetFocused(value);
-    if (focused_)
-        SelectAll();
-    else
-        SelStart = SelEnd = 0;
-    Invalidate();
-}
-
 void TQelMemo::Assign(const TQelObject& source)
 {
-    TQelFocusedObject::Assign(source);
+    TQelTextInput::Assign(source);
     const auto* s = dynamic_cast<const TQelMemo*>(&source);
     if (!s)
         return;
     cursorPosition_ = s->cursorPosition_;
-    CursorPicture = s->CursorPicture;
-    fontName_ = s->fontName_;
-    text_ = s->text_;
-    Alpha = s->Alpha;
-    Color = s->Color;
-    SelectColor = s->SelectColor;
-    TextShiftLeft = s->TextShiftLeft;
-    TextShiftTop = s->TextShiftTop;
     MaxCharsCount = s->MaxCharsCount;
     MaxLinesCount = s->MaxLinesCount;
-    ReadOnly = s->ReadOnly;
-}
-
-std::vector<std::string> TQelMemo::GetPictures() const
-{
-    return {picture_, CursorPicture};
 }
 
 // ---------------------------------------------------------------------------------------
 // Fonts and positions
 
-IQelTextFont* TQelMemo::Font() const
-{
-    IQelTextFont* font = FindFont(fontName_);
-    if (!font && !fontName_.empty() && !fontReported_ && InterfaceEngine()) {
-        // Without its font the memo can neither lay out nor draw; it takes no characters.
-        fontReported_ = true;
-        if (TQelLog* log = EngineLog())
-            log->Add("Error TQelMemo [Name:" + Name() + "]: no font named \"" + fontName_ + "\"");
-    }
-    return font;
-}
-
 int32_t TQelMemo::FontHeight() const
 {
     IQelTextFont* font = Font();
     return font ? font->Height() : 0;
-}
-
-int32_t TQelMemo::WidthOf(std::u16string_view text) const
-{
-    IQelTextFont* font = Font();
-    return font ? font->GetTextWidth(text) : 0;
 }
 
 bool TQelMemo::MarkerAt(int32_t position) const
@@ -480,11 +415,8 @@ void TQelMemo::CopySelection()
     ClampPositions();
     const int32_t lo = std::max(std::min(SelStart, SelEnd), 1);
     const int32_t hi = std::max(SelStart, SelEnd);
-    const std::string text =
-        lo < hi ? Utf16ToUtf8(std::u16string_view(text_).substr(static_cast<size_t>(lo - 1), hi - lo)) : std::string();
-    TQelInterfaceEngine* engine = InterfaceEngine();
-    if (!text.empty() && engine && engine->Clipboard)
-        engine->Clipboard->SetText(text);
+    if (lo < hi)
+        ToClipboard(text_.substr(static_cast<size_t>(lo - 1), static_cast<size_t>(hi - lo)));
 }
 
 void TQelMemo::CutSelection()
@@ -497,16 +429,12 @@ void TQelMemo::CutSelection()
 
 void TQelMemo::PasteText()
 {
-    TQelInterfaceEngine* engine = InterfaceEngine();
-    if (MaxCharsCount <= 0 || MaxLinesCount <= 0 || Length() == MaxCharsCount || !engine || !engine->Clipboard)
+    if (MaxCharsCount <= 0 || MaxLinesCount <= 0 || Length() == MaxCharsCount)
         return;
-    IQelTextFont* font = Font();
-    if (!font)
+    std::optional<std::u16string> pasted = ClipboardText();
+    if (!pasted)
         return;
-    std::u16string paste;
-    for (char16_t c : PastableText(engine->Clipboard->GetText()))
-        if (font->IsCharPresent(c))
-            paste += c;
+    std::u16string paste = std::move(*pasted);
     const int32_t free = MaxCharsCount - Length();
     if (free <= 0)
         return;
@@ -690,28 +618,8 @@ void TQelMemo::MouseMove(uint32_t shift, int32_t x, int32_t y)
     Invalidate();
 }
 
-void TQelMemo::MouseUp(TQelMouseButton, uint32_t, int32_t, int32_t)
-{
-    DoubleClicked = false;
-    Pressed = false;
-}
-
 // ---------------------------------------------------------------------------------------
 // Cursor and drawing
-
-void TQelMemo::BlinkCursor(int64_t time)
-{
-    if (!focused_)
-        return;
-    const bool visible = (time / kBlinkHalfPeriodMs) % 2 == 0 || Pressed;
-    if (visible && CurrentCursor.empty()) {
-        CurrentCursor = CursorPicture;
-        Invalidate();
-    } else if (!visible && !CurrentCursor.empty()) {
-        CurrentCursor.clear();
-        Invalidate();
-    }
-}
 
 void TQelMemo::Draw()
 {

@@ -2,7 +2,7 @@
 // the text is laid out in lines that wrap at spaces to the memo's width.
 #pragma once
 
-#include "interface/QelInterfaceObject.h"
+#include "interface/QelTextInput.h"
 
 #include <string>
 #include <vector>
@@ -15,20 +15,16 @@ struct TMemoString {
     friend bool operator==(const TMemoString&, const TMemoString&) = default;
 };
 
-class TQelMemo : public TQelFocusedObject {
+class TQelMemo : public TQelTextInput {
 public:
     const char* ClassName() const override { return "TQelMemo"; }
     static const TQelPropTable& StaticProperties();
     const TQelPropTable& Properties() const override { return StaticProperties(); }
 
     void SetCaption(const std::u16string& value);
-    const std::u16string& Caption() const { return text_; }
-    void SetFontName(const std::string& value);
-    const std::string& FontName() const { return fontName_; }
     int32_t CursorPosition() const { return cursorPosition_; }
 
-    void SetFocused(bool value) override;
-    void SelectAll();
+    void SelectAll() override;
     void DeleteSelection();
     void CopySelection();
     void CutSelection();
@@ -45,47 +41,30 @@ public:
     void SetHeight(int32_t value) override;
     void Refresh() override;
     void Assign(const TQelObject& source) override;
-    std::vector<std::string> GetPictures() const override;
     void KeyDown(uint16_t& key, uint32_t shift) override;
     void KeyPress(char16_t& ch) override;
     void MouseDown(TQelMouseButton button, uint32_t shift, int32_t x, int32_t y) override;
     void MouseMove(uint32_t shift, int32_t x, int32_t y) override;
-    void MouseUp(TQelMouseButton button, uint32_t shift, int32_t x, int32_t y) override;
-    void TopFormTick(int64_t time) override { BlinkCursor(time); }
-    void BlinkCursor(int64_t time);
     void Draw() override;
 
     // Published, stored only.
-    std::string CursorPicture;
-    uint8_t Alpha = 0;
-    int32_t Color = 0;
-    int32_t SelectColor = 0;
-    int32_t SelectBackColor = 0;
-    int32_t TextShiftLeft = 0;
-    int32_t TextShiftTop = 0;
     int32_t MaxCharsCount = 0;  // 0: typing is not limited
     int32_t MaxLinesCount = 0;  // 0: no limit
-    bool ReadOnly = false;
 
     // 1-based text positions, as CursorPosition + 1 for the cursor.
-    int32_t SelStart = 0;
-    int32_t SelEnd = 0;
     std::vector<TMemoString> MemoLines;
     int32_t CursorLine = 0;
     int32_t CursorColumn = 0;
     int32_t CursorX = 0;
     int32_t CursorY = 0;
-    std::string CurrentCursor;
-    bool DoubleClicked = false;
+
+protected:
+    void FontChanged() override { WrapLines(); }
 
 private:
-    int32_t Length() const { return static_cast<int32_t>(text_.size()); }
     int32_t LineCount() const { return static_cast<int32_t>(MemoLines.size()); }
-    bool HasSelection() const { return SelStart != SelEnd; }
     bool MarkerAt(int32_t position) const;
-    IQelTextFont* Font() const;
     int32_t FontHeight() const;
-    int32_t WidthOf(std::u16string_view text) const;
     // Keeps the cursor and selection inside the text and the cursor's line inside the lines.
     void ClampPositions();
     // Removes the character after the cursor, or the whole break marker starting there.
@@ -99,8 +78,5 @@ private:
     // The text laid out would have more lines than MaxLinesCount allows.
     bool TooManyLines() const { return MaxLinesCount > 0 && LineCount() > MaxLinesCount; }
 
-    std::u16string text_;
-    std::string fontName_;
     int32_t cursorPosition_ = 0;
-    mutable bool fontReported_ = false;
 };

@@ -395,6 +395,7 @@ TEST_F(EditTest, UnknownFontTakesNothingAndSaysSo)
     EXPECT_EQ(std::count_if(Log.begin(), Log.end(),
                             [](const std::string& l) { return l.find("NoSuchFont") != std::string::npos; }),
               1);
+    EXPECT_NE(std::find(Log.begin(), Log.end(), "Error TQelEdit [Name:E]: no font named \"NoSuchFont\""), Log.end());
 }
 
 // ---------------------------------------------------------------------------------------
@@ -641,6 +642,16 @@ TEST_F(MemoTest, ClipboardNeedsBothLimits)
     Type(u"\x01\x03\x18");
     EXPECT_EQ(Clipboard.Text, "kept");
     EXPECT_EQ(Text(), "ab");
+}
+
+TEST_F(MemoTest, UnknownFontTakesNothingAndSaysSoOnce)
+{
+    LoadMemo("", 200, {{"FontName", "NoSuchFont"}, {"MaxCharsCount", "20"}, {"MaxLinesCount", "5"}});
+    Type(u"ab");
+    Clipboard.Text = "pasted";
+    Type(u"\x16");
+    EXPECT_EQ(Text(), "");
+    EXPECT_EQ(std::count(Log.begin(), Log.end(), "Error TQelMemo [Name:M]: no font named \"NoSuchFont\""), 1);
 }
 
 struct TClickCase {
