@@ -11,6 +11,7 @@
 #include "metagame/PlayersFile.h"
 #include "screens/TitleScreen.h"
 #include "screens/level/LevelScreen.h"
+#include "screens/ScreenLayout.h"
 
 #include <array>
 #include <string>
@@ -19,7 +20,6 @@ namespace {
 
 constexpr const char* kWindow = "WInstructions";
 constexpr const char* kStill = "WInstructions.jpg";
-constexpr const char* kBackground = "BackGround";
 constexpr uint8_t kRedrawMark = 2;
 
 constexpr std::array<TScreenMethod<TInstructionsScreen>, 10> kMethods{{

@@ -7,11 +7,10 @@
 #include "gameplay/Level.h"
 #include "graphics/RedrawGrid.h"
 #include "graphics/SurfEngine.h"
+#include "screens/ScreenLayout.h"
 
 namespace {
 
-constexpr const char* kFrame = "MemorySurface";
-constexpr const char* kBackground = "BackGround";
 constexpr const char* kCursor = "Cursor2.png";
 // The demo cursor lets the scene show through a little, so it is not taken for the
 // player's own.
