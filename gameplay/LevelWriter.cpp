@@ -131,14 +131,27 @@ void MatchChildren(TQelXMLTag& list, const std::vector<T>& items, const std::str
 {
     const size_t n = list.Children.size(), m = items.size();
     const std::string name = n == 0 ? newName : list.Children.front()->Name;
-    // The longest run of children holding items in order, counted from each pair of ends.
-    std::vector<std::vector<uint32_t>> common(n + 1, std::vector<uint32_t>(m + 1, 0));
-    for (size_t i = n; i-- > 0;)
-        for (size_t j = m; j-- > 0;)
-            common[i][j] = holds(*list.Children[i], items[j]) ? common[i + 1][j + 1] + 1
-                                                              : std::max(common[i + 1][j], common[i][j + 1]);
     std::vector<std::unique_ptr<TQelXMLTag>> old = std::move(list.Children);
     list.Children.clear();
+    // The children that hold their items at either end stay without a search: an edit
+    // usually touches one item.
+    size_t head = 0, tail = 0;
+    while (head < n && head < m && holds(*old[head], items[head]))
+        ++head;
+    while (tail < n - head && tail < m - head && holds(*old[n - 1 - tail], items[m - 1 - tail]))
+        ++tail;
+    const size_t rows = n - head - tail, columns = m - head - tail;
+    // Between them: the longest run of children holding items in order, counted from each
+    // pair of places onwards.
+    std::vector<uint32_t> common((rows + 1) * (columns + 1), 0);
+    auto at = [&](size_t i, size_t j) -> uint32_t& { return common[i * (columns + 1) + j]; };
+    for (size_t i = rows; i-- > 0;)
+        for (size_t j = columns; j-- > 0;)
+            at(i, j)
+                = holds(*old[head + i], items[head + j]) ? at(i + 1, j + 1) + 1 : std::max(at(i + 1, j), at(i, j + 1));
+
+    for (size_t k = 0; k < head; ++k)
+        list.Children.push_back(std::move(old[k]));
     std::vector<std::unique_ptr<TQelXMLTag>> spare;
     size_t wanted = 0;
     auto settle = [&] {
@@ -149,19 +162,21 @@ void MatchChildren(TQelXMLTag& list, const std::vector<T>& items, const std::str
         wanted = 0;
     };
     size_t i = 0, j = 0;
-    while (i < n || j < m) {
-        if (i < n && j < m && holds(*old[i], items[j]) && common[i][j] == common[i + 1][j + 1] + 1) {
+    while (i < rows || j < columns) {
+        if (i < rows && j < columns && holds(*old[head + i], items[head + j]) && at(i, j) == at(i + 1, j + 1) + 1) {
             settle();
-            list.Children.push_back(std::move(old[i++]));
+            list.Children.push_back(std::move(old[head + i++]));
             ++j;
-        } else if (i < n && (j == m || common[i + 1][j] >= common[i][j + 1]))
-            spare.push_back(std::move(old[i++]));
+        } else if (i < rows && (j == columns || at(i + 1, j) >= at(i, j + 1)))
+            spare.push_back(std::move(old[head + i++]));
         else {
             ++wanted;
             ++j;
         }
     }
     settle();
+    for (size_t k = n - tail; k < n; ++k)
+        list.Children.push_back(std::move(old[k]));
 }
 
 bool HoldsHeap(const TQelXMLTag& tag, const tHeapRec& heap)
