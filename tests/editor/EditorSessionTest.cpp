@@ -21,6 +21,19 @@ namespace {
 
 const fs::path kProgramFolder = fs::path(GLIMMORA_PROGRAM).parent_path();
 
+// A level's text without its dialog list (and the lines it stood on).
+std::string WithoutDialogs(std::string text)
+{
+    const size_t open = text.find("<DialogList>");
+    const size_t close = text.find("</DialogList>");
+    if (open == std::string::npos || close == std::string::npos)
+        return text;
+    const size_t from = text.rfind('\n', open) + 1;
+    const size_t to = text.find('\n', close);
+    text.erase(from, to == std::string::npos ? std::string::npos : to + 1 - from);
+    return text;
+}
+
 class EditorSessionTest : public ::testing::Test {
 protected:
     void SetUp() override
@@ -31,7 +44,12 @@ protected:
         for (const std::string& name : archive.Names()) {
             auto bytes = archive.Read(name);
             ASSERT_TRUE(bytes) << name;
-            ASSERT_TRUE(WriteFileAtomic(data() / name, *bytes));
+            std::string text(bytes->begin(), bytes->end());
+            // The first day opens in the editor's tests without its story, whether or not
+            // the story would play: the window before the day comes first either way.
+            if (name == "Level_1_1.xml")
+                text = WithoutDialogs(text);
+            ASSERT_TRUE(WriteFileAtomic(data() / name, text));
         }
         fs::create_directories(user());
         std::string options = ReadText(kProgramFolder / "options.cfg");
@@ -61,9 +79,11 @@ protected:
     TTempFolder scratch;
 };
 
-// The editor on the first day: the second customer place 11 pixels right (Ctrl takes
+// The editor on the first day, once its window is closed: the second customer place 11 pixels right (Ctrl takes
 // ten), the goal 250, saved; then tried and edited again.
-const char kEditScript[] = R"(+5 wait WGame_BEdit
+const char kEditScript[] = R"(+5 wait WBeforeLevel_BPlay
++2 click WBeforeLevel_BPlay
++5 wait WGame_BEdit
 +5 click WGame_BEdit
 +5 wait WEditor_TFPanel_RBPerson
 +2 click WEditor_TFPanel_RBPerson
@@ -191,11 +211,12 @@ TEST_F(EditorSessionTest, InterfaceReloadShowsEveryWindowAgainWithWhatTheGameSet
 {
     // The game menu over the day, reloaded: both windows come back, the menu on top, and
     // the debug mode's editor button the day showed is still there after the menu closes.
-    const std::string trace = Play("+5 wait WGame_BMenu\n+5 click WGame_BMenu\n+5 wait WGameMenu_BResume\n"
+    const std::string trace = Play("+5 wait WBeforeLevel_BPlay\n+2 click WBeforeLevel_BPlay\n+5 wait WGame_BMenu\n+5 "
+                                   "click WGame_BMenu\n+5 wait WGameMenu_BResume\n"
                                    "+5 key ctrl+I\n+5 click WGameMenu_BResume\n+10 click WGame_BEdit\n"
                                    "+5 key ctrl+I\n+5 click WEditor_TFPanel_BTry\n",
         "--level 1,1", 120);
-    const size_t reload = trace.find("\n20 show WGame\n20 show WGameMenu\n");
+    const size_t reload = trace.find("\n27 show WGame\n27 show WGameMenu\n");
     EXPECT_NE(reload, std::string::npos) << trace;
     EXPECT_NE(trace.find("exec WGameMenu_BResume_MouseUp", reload), std::string::npos) << trace;
     EXPECT_NE(trace.find("exec WEditor_TFPanel_BTry_MouseUp"), std::string::npos) << trace;
@@ -252,7 +273,8 @@ TEST_F(EditorSessionTest, UpgradePictureAndBeltNodeAreSaved)
     const std::string episods = ReadText(data() / "Episods.xml");
     // The first upgrade picture 10 down (Ctrl), the belt's second node 1 up and its first
     // angle raised once.
-    Play("+5 wait WGame_BEdit\n+5 click WGame_BEdit\n+5 wait WEditor_TFPanel_RBUpgrade\n"
+    Play("+5 wait WBeforeLevel_BPlay\n+2 click WBeforeLevel_BPlay\n+5 wait WGame_BEdit\n+5 click WGame_BEdit\n"
+         "+5 wait WEditor_TFPanel_RBUpgrade\n"
          "+2 click WEditor_TFPanel_RBUpgrade\n+2 key Space\n+2 key ctrl+Down\n"
          "+2 click WEditor_TFPanel_RBLenta\n+2 key Space\n+2 key Space\n+2 key Up\n+2 key X\n"
          "+2 click WEditor_TFPanel_BSave\n",
