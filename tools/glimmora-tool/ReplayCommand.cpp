@@ -14,6 +14,7 @@
 #include "gameplay/Level.h"
 #include "gameplay/LevelBots.h"
 #include "gameplay/LevelSession.h"
+#include "gameplay/SurfPictureMaker.h"
 #include "graphics/SurfEngine.h"
 #include "metagame/Player.h"
 
@@ -58,7 +59,8 @@ struct TReplayWorld {
         day.Demo = demo;
         TLevelOptions options;
         options.CustomLevel = true;  // the player's progress is not the demo's
-        return std::make_unique<TLevelSession>(tables, params, player, flags, day, headless.Services(), options);
+        return std::make_unique<TLevelSession>(tables, params, player, flags, day, headless.Services(nullptr, &maker),
+                                               options);
     }
 
     TDataSource data;
@@ -69,6 +71,8 @@ struct TReplayWorld {
     TRandom gameplay{kDemoSeed};
     TRandom cosmetic{kDemoCosmeticSeed};
     TSurfEngine surfaces{TDisplayFormat::Bgr32()};
+    // The pieces get their pictures, so the demo's clicks find them as in the game.
+    TSurfPictureMaker maker{surfaces, data, nullptr};
     THeadlessDay headless{data, surfaces, clock, log_, gameplay, cosmetic};
     TPlayer player;
     TSessionFlags flags{};
@@ -118,7 +122,7 @@ int Replay(const TReplayOptions& o, TGameLog& log)
               << " day=" << KindOf(day->Level()) << " frames=" << frames << " score=" << r.Score
               << " result=" << phase << " served=" << r.Served << " lost=" << r.Lost << " combos=" << r.Combos[0]
               << "/" << r.Combos[1] << "/" << r.Combos[2] << "/" << r.Combos[3] << " bags=" << r.Bags
-              << " skipped=" << replay.Skipped() << " hash=" << hash.str() << "\n";
+              << " collected=" << day->Box().Collected << " skipped=" << replay.Skipped() << " hash=" << hash.str() << "\n";
     return 0;
 }
 
@@ -145,8 +149,10 @@ int Record(const TReplayOptions& o, TGameLog& log)
     std::string error;
     if (!WriteDemoLines(o.Demo, RecordedDemo(day->Level()), &error))
         return ToolFail(error);
+    // A replay earns nothing (a demo changes no one's money): the recorded day's score
+    // says how well it was played.
     std::cout << "recorded " << day->Level().Demo.Lines.size() << " events of " << o.RecordLevel << " into "
-              << o.Demo << "\n";
+              << o.Demo << " scoring " << day->Result().Score << "\n";
     return 0;
 }
 
