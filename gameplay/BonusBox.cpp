@@ -276,7 +276,7 @@ void TickSteps(tLevel& level, TLevelGame& game, TBonusBox& box, const TLevelFram
         ResolveSwap(level, game, box, now);
     PayDayPrize(level, game, box.PrizePaid, now);
     TickGameCompleteTimer(level, game, now);
-    if (flow.Phase != TLevelPhase::Running)
+    if (flow.Phase != TLevelPhase::Running || PlayDueDialog(level, game, now))
         return;
 
     auto& queue = level.Play.Score.ScoreQueue;

@@ -51,6 +51,22 @@ bool HasTimedDialog(const tLevel& level)
     return false;
 }
 
+// Hints play only with hints on; a day's introduction only after a won day or at the
+// start of a new game (a day tried again is not taught twice).
+bool DialogPlays(const TLevelDialog& dialog, const TLevelGame& game)
+{
+    const bool hint = IsHintDialog(dialog.FileName);
+    const bool namedHint = AsciiLower(dialog.FileName).find("hint") != std::string::npos;
+    return (game.Options.HintsOn || !hint) && (game.Session.WonOrNewGame || namedHint);
+}
+
+// The day's first dialog plays at its start and takes the place of the window before it.
+bool OpensWithDialog(const tLevel& level, const TLevelGame& game)
+{
+    const auto& dialogs = level.Scene.DialogList;
+    return !dialogs.empty() && dialogs.front().TimeStart == 0 && DialogPlays(dialogs.front(), game);
+}
+
 void SetVisible(ILevelWindows& windows, const std::string& name, bool visible)
 {
     windows.SetObjectProperty(name, "Visible", visible ? "True" : "False");
@@ -270,34 +286,12 @@ void RunLevelSteps(tLevel& level, TLevelGame& game)
     flow.Phase = TLevelPhase::Running;
     flow.Paused = false;
     flow.AlertAt = 0;
-    if (level.Scene.DialogList.empty() && !demo)
+    // Without an introduction that plays now the day needs its window: it is what starts
+    // the day in the mode of its kind.
+    if (!demo && !OpensWithDialog(level, game))
         BeforeLevelShow(level, game, game.Now());
 }
 
-// The next timed dialog of the level, when its time has come. True when one started
-// (the rest of the frame waits).
-bool PlayDueDialog(tLevel& level, TLevelGame& game, int64_t now)
-{
-    auto& dialogs = level.Scene.DialogList;
-    if (level.DialogIndex < 0 || level.DialogIndex >= static_cast<int32_t>(dialogs.size()))
-        return false;
-    TLevelDialog& dialog = dialogs[static_cast<size_t>(level.DialogIndex)];
-    if (dialog.TimeStart < 0 || now < level.Times.LevelStart + dialog.TimeStart)
-        return false;
-    const bool hint = IsHintDialog(dialog.FileName);
-    const bool namedHint = AsciiLower(dialog.FileName).find("hint") != std::string::npos;
-    const bool plays = (game.Options.HintsOn || !hint) && (game.Session.WonOrNewGame || namedHint);
-    ++level.DialogIndex;
-    if (!plays)
-        return false;
-    game.TheHost().EnterScreen(TLevelScreen::Dialog);
-    PauseLevel(level, now);
-    dialog.TimeStart = -1;
-    level.Play.Flow.DialogPlaying = dialog.FileName;
-    if (!game.TheHost().StartDialog(dialog.FileName, now))
-        DialogEnded(level, game, now);
-    return true;
-}
 
 // The score label follows the queue; the goals are celebrated as the label reaches them.
 void ShowScore(tLevel& level, TLevelGame& game, int64_t now)
@@ -404,6 +398,26 @@ void ShiftCustomers(tLevel& level, int64_t by)
 }
 
 }  // namespace
+
+bool PlayDueDialog(tLevel& level, TLevelGame& game, int64_t now)
+{
+    auto& dialogs = level.Scene.DialogList;
+    if (level.DialogIndex < 0 || level.DialogIndex >= static_cast<int32_t>(dialogs.size()))
+        return false;
+    TLevelDialog& dialog = dialogs[static_cast<size_t>(level.DialogIndex)];
+    if (dialog.TimeStart < 0 || now < level.Times.LevelStart + dialog.TimeStart)
+        return false;
+    ++level.DialogIndex;
+    if (!DialogPlays(dialog, game))
+        return false;
+    game.TheHost().EnterScreen(TLevelScreen::Dialog);
+    PauseLevel(level, now);
+    dialog.TimeStart = -1;
+    level.Play.Flow.DialogPlaying = dialog.FileName;
+    if (!game.TheHost().StartDialog(dialog.FileName, now))
+        DialogEnded(level, game, now);
+    return true;
+}
 
 std::string FormatMinutes(int32_t ms)
 {

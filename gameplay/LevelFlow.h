@@ -57,6 +57,11 @@ void TickGameTimer(tLevel& level, TLevelGame& game, const TLevelFrame& frame);
 // level is paused).
 void TickGameCompleteTimer(tLevel& level, TLevelGame& game, int64_t now);
 
+// The next timed dialog of the level's `DialogList`, when its time has come: the level
+// pauses under it. True when one started (the rest of the frame waits). Every kind of
+// day plays its dialogs through this.
+bool PlayDueDialog(tLevel& level, TLevelGame& game, int64_t now);
+
 // A window or dialog stops the level's clock; resuming moves every pending time of the
 // level by the time it was paused, so no time is lost.
 void PauseLevel(tLevel& level, int64_t now);

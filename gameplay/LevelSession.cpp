@@ -212,6 +212,16 @@ void TLevelSession::Resume()
     lastTick_ = Now();
 }
 
+void TLevelSession::EndDialog()
+{
+    // The box and the search keep times of their own, which wait like the belt's.
+    const int64_t paused = Paused() ? Now() - level_.Play.Flow.PausedAt : 0;
+    ShiftBox(box_, paused);
+    ShiftPixel(pixel_, paused);
+    DialogEnded(level_, game_, Now());
+    lastTick_ = Now();
+}
+
 void TLevelSession::WPenalty_BOk_MouseUp()
 {
     game_.TheWindows().HideModal("WPenalty");

@@ -107,6 +107,8 @@ public:
     // A window or dialog over the level; resuming loses none of the day's time.
     void Pause();
     void Resume();
+    // The dialog the day paused for has ended: the day goes on from where it stood.
+    void EndDialog();
     bool Paused() const { return level_.Play.Flow.Paused; }
     // The pixel day's penalty note is closed: the day goes on.
     void WPenalty_BOk_MouseUp();

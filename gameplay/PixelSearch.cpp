@@ -202,6 +202,8 @@ void TickSteps(tLevel& level, TLevelGame& game, TPixelSearch& search, const TLev
         PauseLevel(level, now);
         return;
     }
+    if (PlayDueDialog(level, game, now))
+        return;
     search.Misses.erase(std::remove_if(search.Misses.begin(), search.Misses.end(),
                                        [now](int64_t t) { return now - t > kMissWindowMs; }),
                         search.Misses.end());

@@ -627,7 +627,7 @@ bool TStandardLevelScreen::StartDialogOverDay(const std::string& script, const s
     start.Ended = [this] {
         if (!session_)
             return;
-        DialogEnded(session_->Level(), session_->Game(), c_.Clock.NowMs());
+        session_->EndDialog();
     };
     return dialogs_->Start(start);
 }

@@ -362,3 +362,59 @@ TEST(DialogScreen, ANewGamesMapStoryIsSkippedBackToTheMap)
               (std::vector<std::string>{"dialog Script_Map_1.xml", "mode smDialog", "mode smDialogEnded",
                                         "mode smMap"}));
 }
+
+// The first bonus and picture days begin with their introductions over the paused day,
+// on the panel of their own; the day is then played in its own mode with none of its time
+// spent under the dialog.
+TEST(DialogScreen, TheFirstBonusAndPictureDaysAreIntroducedThenPlayedInTheirOwnMode)
+{
+    struct TCase {
+        int32_t Day;
+        const char* Script;
+        TScreenMode Played;
+    };
+    for (const TCase& c : {TCase{3, "Script_Dialog_Bonus1.xml", TScreenMode::smBonusLevel},
+                           TCase{7, "Script_Dialog_Pixel.xml", TScreenMode::smPixelLevel}}) {
+        SCOPED_TRACE(c.Script);
+        TDialogRig rig;
+        rig.StartDay(c.Day, true);
+        ASSERT_TRUE(rig.RunUntil([&] { return rig.Mode() == TScreenMode::smDialog; }, 200));
+        EXPECT_TRUE(rig.Playing(c.Script));
+        EXPECT_TRUE(rig.Day()->Paused());
+        rig.Frames(30);
+        EXPECT_TRUE(rig.Visible("WGame_TFDialog2"));
+        const int64_t timeLeft = rig.Day()->Level().Times.TimeLeft;
+
+        // Each line: a press completes its text, the next passes its pause.
+        int dialogFrames = 30;
+        for (int i = 0; i < 20 && rig.Mode() == TScreenMode::smDialog; ++i) {
+            rig.Press(400, 300);
+            rig.Frames(20);
+            dialogFrames += 20;
+        }
+        ASSERT_GT(dialogFrames * kStep, 1000);
+        ASSERT_TRUE(rig.RunUntil([&] { return rig.Mode() == c.Played; }, 100));
+        EXPECT_FALSE(rig.Visible("WGame_TFDialog2"));
+        EXPECT_FALSE(rig.Day()->Paused());
+        EXPECT_EQ(rig.Day()->Phase(), TLevelPhase::Running);
+        // The few frames of the panel fading out are the day's; the dialog's are not.
+        EXPECT_GE(rig.Day()->Level().Times.TimeLeft, timeLeft - 400) << "the dialog's time is the day's own";
+        rig.Frames(300);
+        EXPECT_EQ(rig.Trace.Count(std::string("dialog ") + c.Script), 1U);
+    }
+}
+
+// A day whose introduction does not play (the day before was not won) opens with its
+// window instead, which starts it in its own mode.
+TEST(DialogScreen, ABonusDayReachedWithoutAWinOpensWithItsWindowInstead)
+{
+    TDialogRig rig;
+    rig.StartDay(3, false);
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.Visible("WBeforeLevel_BPlay"); }, 100));
+    EXPECT_TRUE(rig.Visible("WBeforeLevel_TFBonus"));
+    rig.Click("WBeforeLevel_BPlay");
+    ASSERT_TRUE(rig.RunUntil([&] { return rig.Mode() == TScreenMode::smBonusLevel; }, 100));
+    rig.Frames(100);
+    EXPECT_FALSE(rig.Playing("Script_Dialog_Bonus1.xml"));
+    EXPECT_FALSE(rig.Day()->Paused());
+}
