@@ -98,6 +98,7 @@ bool TDemoScreen::Run(TDemoKind kind)
         return false;
     }
     lines_ = std::move(*lines);
+    loops_ = 0;
     if (!Restart()) {
         Stop();
         c_.Switch.Request(TScreenMode::smInstructions);
@@ -183,7 +184,10 @@ void TDemoScreen::Tick(int64_t)
         const bool ended = replay_->Step();
         day_->Tick(TLevelMode::Playing);
         // The day is put back as it started and the recording begins again.
-        if (ended && !Restart())
+        if (!ended)
+            return;
+        ++loops_;
+        if (!Restart())
             Stop();
     });
 }

@@ -50,6 +50,8 @@ public:
     // The day under the page and the recording's mouse, for tests.
     const TLevelSession* Day() const { return day_.get(); }
     TPoint Mouse() const { return replay_ ? replay_->Mouse() : TPoint{}; }
+    // How often the running demo started again from its first line.
+    int32_t Loops() const { return loops_; }
 
     // IScreen
     void Tick(int64_t now) override;
@@ -77,4 +79,5 @@ private:
     std::unique_ptr<TLevelSession> day_;
     std::unique_ptr<TDemoReplay> replay_;
     TRect lastCursor_{};
+    int32_t loops_ = 0;
 };

@@ -50,11 +50,12 @@ class TGameRig {
 
 public:
     // startDay: straight into that day (episode and day from 0) after the loading.
+    // program: a program folder of the test's own instead of the built one.
     explicit TGameRig(std::optional<std::pair<int32_t, int32_t>> startDay = std::nullopt, const std::string& bot = {},
-                      uint32_t seed = 1)
+                      uint32_t seed = 1, const std::filesystem::path& program = ProgramFolder())
     {
         TQelGameEngine::TSetup setup;
-        setup.ProgramFolder = ProgramFolder();
+        setup.ProgramFolder = program;
         setup.UserFolder = rig.UserFolder();
         setup.Seed = seed;
         setup.Trace = &Trace;
