@@ -270,8 +270,15 @@ void TickSteps(tLevel& level, TLevelGame& game, TBonusBox& box, const TLevelFram
 {
     const int64_t now = frame.Now;
     TLevelFlow& flow = level.Play.Flow;
-    if (flow.Phase != TLevelPhase::Running || flow.Paused)
+    if (flow.Phase != TLevelPhase::Running)
         return;
+    // Under a dialog the pieces still settle into the box, so the player sees what the
+    // dialog talks about; nothing else moves until the day goes on.
+    if (flow.Paused) {
+        if (TickFallFishes(level, box, frame.Dt))
+            level.Sounds().AddSoundEffect("Fall");
+        return;
+    }
     if (box.ResolveAt > 0 && box.ResolveAt <= now)
         ResolveSwap(level, game, box, now);
     PayDayPrize(level, game, box.PrizePaid, now);
