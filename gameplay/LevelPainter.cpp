@@ -31,6 +31,19 @@ constexpr const char* kInstructionsPicture = "WInstructions.jpg";
 constexpr TPoint kDemoScenePos{7, 10};
 constexpr TPoint kDemoBonusScenePos{7, 0};
 
+// A demo scene on the instructions canvas, cut where the canvas ends: a scene as large as
+// the screen would otherwise reach past it and not be drawn at all.
+void DrawDemoScene(TSurfEngine& surfaces, const std::string& scene, const std::string& canvas, TPoint at)
+{
+    int32_t w = 0, h = 0, cw = 0, ch = 0;
+    if (!surfaces.GetSurfaceSize(scene, w, h) || !surfaces.GetSurfaceSize(canvas, cw, ch))
+        return;
+    const int32_t right = std::min(w, cw - at.X) - 1;
+    const int32_t bottom = std::min(h, ch - at.Y) - 1;
+    if (right >= 0 && bottom >= 0)
+        surfaces.DrawWithAlphaChannel(scene, canvas, at.X, at.Y, 255, TRect{0, 0, right, bottom});
+}
+
 // The conveyor track: a stamp of the belt picture every few pixels along the path, each
 // adding a little coverage, so the texture shows only where the belt runs.
 constexpr const char* kTrackTexture = "BackForLenta.jpg";
@@ -183,8 +196,7 @@ void TLevelPainter::MakeBackgroundInBonusGame(tLevel& level, bool demoPlayback)
         if (demoPlayback) {
             LoadPicture(kInstructionsPicture);
             CopyOpaque(surfaces_, kInstructionsPicture, kBackground);
-            surfaces_.DrawWithAlphaChannel(level.Scene.BackPicture, kBackground, kDemoBonusScenePos.X,
-                                           kDemoBonusScenePos.Y);
+            DrawDemoScene(surfaces_, level.Scene.BackPicture, kBackground, kDemoBonusScenePos);
         } else {
             CopyOpaque(surfaces_, level.Scene.BackPicture, kBackground);
         }
@@ -255,7 +267,7 @@ void TLevelPainter::MakeMainBackground(tLevel& level, const TLevelGame& game, co
             surfaces_.NewSurface(scenePicture, surfaces_.ScreenWidth(), surfaces_.ScreenHeight());
             LoadPicture(kInstructionsPicture);
             CopyOpaque(surfaces_, kInstructionsPicture, scenePicture);
-            surfaces_.DrawWithAlphaChannel(level.Scene.BackPicture, scenePicture, kDemoScenePos.X, kDemoScenePos.Y);
+            DrawDemoScene(surfaces_, level.Scene.BackPicture, scenePicture, kDemoScenePos);
         } else {
             EnsureScreenSurface(surfaces_, scenePicture);
             CopyOpaque(surfaces_, level.Scene.BackPicture, scenePicture);
