@@ -193,6 +193,9 @@ struct TBelt {
     // The belt's pop-up hints (a money bag, a garment falling into the hatch) show once.
     bool BagHintShown = false;
     bool FallHintShown = false;
+    // Clicks that took nothing in the last few seconds, and whether they led to a hint.
+    std::vector<int64_t> FruitlessClicks;
+    bool OverClickingHintShown = false;
 };
 
 struct TLevelGoals {

@@ -21,6 +21,11 @@ constexpr int32_t kOpaque = 150;       // alpha above this counts as the picture
 constexpr int32_t kPairMargin = 10;    // pixels around a pair of equal pieces
 constexpr int32_t kTipsPerEpisode = 6;  // odd episodes show the second set of tips
 constexpr int32_t kBonusLevelIndex = 3;
+// Clicks that take nothing, one after another, mean the player is guessing: a hint says
+// how picking works, once per player.
+constexpr int32_t kOverClickingHint = 2;       // hint number in the player's shown hints
+constexpr size_t kOverClicks = 5;              // fruitless clicks...
+constexpr int64_t kOverClickingWindow = 3000;  // ...within this many ms
 
 bool UsedByClick(TFishKind kind)
 {
@@ -61,20 +66,24 @@ void Select(tLevel& level, int32_t index, const char* sound = nullptr)
     level.Sounds().AddSoundEffect(sound);
 }
 
-void ClickWithoutSelection(tLevel& level, TLevelGame& game, int32_t x, int32_t y, int64_t now)
+// True when the click took a piece or used one.
+bool ClickWithoutSelection(tLevel& level, TLevelGame& game, int32_t x, int32_t y, int64_t now)
 {
     ClearSelection(level);
     int32_t a = FindFishAt(level, game, x, y);
     if (a < 0)
-        return;
+        return false;
     if (UsedByClick(level.Belt.Fishes[static_cast<size_t>(a)].Kind)) {
         GiveBonus(level, game, a, now);
-        return;
+        return true;
     }
     Select(level, a);
+    return true;
 }
 
-void ClickWithSelection(tLevel& level, TLevelGame& game, int32_t x, int32_t y, int64_t now)
+// True when the click joined pieces or used one; a click that only moves the selection
+// or finds nothing is fruitless.
+bool ClickWithSelection(tLevel& level, TLevelGame& game, int32_t x, int32_t y, int64_t now)
 {
     TBelt& belt = level.Belt;
     const int32_t selected = belt.SelectedIndex;
@@ -82,11 +91,11 @@ void ClickWithSelection(tLevel& level, TLevelGame& game, int32_t x, int32_t y, i
     if (b < 0)
         b = FindPairAt(level, x, y);
     if (b < 0 || b == selected)
-        return;
+        return false;
     if (UsedByClick(belt.Fishes[static_cast<size_t>(b)].Kind)) {
         GiveBonus(level, game, b, now);
         ClearSelection(level);
-        return;
+        return true;
     }
     belt.NextSelection = -1;
     if (PutFishInsideFish(level, game, selected, b, now)) {
@@ -95,9 +104,24 @@ void ClickWithSelection(tLevel& level, TLevelGame& game, int32_t x, int32_t y, i
         belt.NextSelection = -1;
         if (belt.SelectedIndex < 0)
             ClearSelection(level);
-        return;
+        return true;
     }
     Select(level, b, "SelectDress");  // the selection moves, whatever it moves to
+    return false;
+}
+
+void NoteFruitlessClick(tLevel& level, int64_t now)
+{
+    TBelt& belt = level.Belt;
+    auto& clicks = belt.FruitlessClicks;
+    clicks.erase(std::remove_if(clicks.begin(), clicks.end(),
+                                [now](int64_t t) { return now - t > kOverClickingWindow; }),
+                 clicks.end());
+    clicks.push_back(now);
+    if (clicks.size() < kOverClicks || belt.OverClickingHintShown)
+        return;
+    clicks.clear();
+    belt.OverClickingHintShown = level.Events().ShowHints(level, "Script_HintOverClicking.xml", kOverClickingHint, -1);
 }
 
 // The pieces a click at the mouse would take together with the selected piece.
@@ -200,10 +224,12 @@ void LeftMouseDownInGame(tLevel& level, TLevelGame& game, int32_t x, int32_t y)
         RecordMouse(level, "MouseLDown", x, y, now);
         if (!LevelAcceptsInput(level))
             return;
-        if (level.Belt.SelectedIndex < 0 || level.Belt.SelectedIndex >= static_cast<int32_t>(level.Belt.Fishes.size()))
-            ClickWithoutSelection(level, game, x, y, now);
-        else
-            ClickWithSelection(level, game, x, y, now);
+        const bool useful =
+            level.Belt.SelectedIndex < 0 || level.Belt.SelectedIndex >= static_cast<int32_t>(level.Belt.Fishes.size())
+                ? ClickWithoutSelection(level, game, x, y, now)
+                : ClickWithSelection(level, game, x, y, now);
+        if (!useful)
+            NoteFruitlessClick(level, now);
     });
 }
 

@@ -234,4 +234,43 @@ TEST_F(LevelInputTest, APopUpHintNearTheRightEdgeTakesARightHandBalloon)
     EXPECT_FALSE(ShowHints(*level, game, "Script_HintMoneyBag.xml", 4, false, -1, 0));
 }
 
+// Clicks that take nothing (empty belt, the selected piece again, a piece it cannot join)
+// five times within three seconds bring the over-clicking hint at the pointer, once;
+// clicks spread wider apart, or clicks that do something, do not.
+TEST_F(LevelInputTest, ManyFruitlessClicksInAFewSecondsBringTheOverClickingHintOnce)
+{
+    for (const char* balloon :
+         {"PopUpHintLeftBottom.png", "PopUpHintLeftTop.png", "PopUpHintRightBottom.png", "PopUpHintRightTop.png"})
+        pictures.Sizes[balloon] = {200, 120};
+    game.Options.HintsOn = true;
+    PutGarment(6000, 0, "1");
+    PutGarment(3000, 1, "1");
+    Place();
+    const TPoint nothing{400, 500};
+    auto hints = [&] { return std::count(host.Hints.begin(), host.Hints.end(),
+                                         "Script_HintOverClicking.xml@WGame_RLPopUpHint_LeftBottom"); };
+
+    // Four misses, then a pause longer than the window: the count starts again.
+    for (int i = 0; i < 4; ++i) {
+        Click(nothing);
+        clock.Advance(500);
+    }
+    clock.Advance(3000);
+    Click(nothing);
+    EXPECT_EQ(hints(), 0);
+
+    // Picking pieces up is no miss; moving the selection between pieces that do not join is.
+    Click(At(6000));
+    Click(At(6000));
+    Click(At(3000));
+    Click(nothing);
+    EXPECT_EQ(hints(), 0);
+    Click(nothing);
+    EXPECT_EQ(hints(), 1);
+    for (int i = 0; i < 10; ++i)
+        Click(nothing);
+    EXPECT_EQ(hints(), 1) << "the hint is shown once";
+    EXPECT_TRUE(game.ThePlayer().HintShown(2));
+}
+
 }  // namespace
