@@ -78,6 +78,7 @@ public:
     void OpenMap(bool full, bool fromFirstDialog) override { Map.OpenMap(full, fromFirstDialog); }
     void OpenShop(bool withDialog) override { Shop.CreateAndShowShop(withDialog); }
     bool StartDay(int32_t episod, int32_t levelIndex) override { return Level.StartDay(episod, levelIndex); }
+    void IntroduceNextDay(const std::string& script) override { Level.IntroduceNextDay(script); }
     void NewGame() override { Level.NewGame(); }
     void OpenGameComplete() override { HighScores.OpenGameComplete(); }
 

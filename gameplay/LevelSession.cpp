@@ -100,7 +100,7 @@ bool TLevelSession::Load()
     level_.Demo.Playback = day_.Demo;
     if (day_.Demo)
         level_.Belt.RuleBirths = false;
-    const TLevelStartRequest request{fileName, day_.Episod, day_.Folder, day_.LevelIndex};
+    const TLevelStartRequest request{fileName, day_.Episod, day_.Folder, day_.LevelIndex, day_.Introduction};
     if (!StartLevel(level_, request, context, rules_))
         return false;
     if (level_.IsBonusLevel()) {

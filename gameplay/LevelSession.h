@@ -40,6 +40,7 @@ struct TLevelDay {
     std::string FileName;  // empty: the episode entry's file
     std::string Folder;    // a custom level's folder; empty: the game data
     bool Demo = false;     // a demo replays on it: its pieces come from the demo only
+    std::string Introduction{};  // a dialog played at the start before the level's own
 };
 
 struct TLevelSessionServices {

@@ -29,6 +29,8 @@ bool StartLevel(tLevel& level, const TLevelStartRequest& request, const TLevelSt
         load.OutfitTypes = LevelOutfitTypes(*level.Links.Player, context.Episods->Episod(request.Episod));
     if (!LoadLevel(level, request.FileName, request.Folder, true, false, true, load))
         return false;
+    if (!request.Introduction.empty())
+        level.Scene.DialogList.insert(level.Scene.DialogList.begin(), TLevelDialog{request.Introduction, 0});
 
     if (context.Progress)
         context.Progress->SetPercent(40);

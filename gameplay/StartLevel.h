@@ -30,6 +30,7 @@ struct TLevelStartRequest {
     int32_t Episod = 0;
     std::string Folder;  // custom levels of the editor; empty for the game data
     int32_t LevelIndex = 0;
+    std::string Introduction{};  // a dialog played at the start before the level's own
 };
 
 struct TLevelStartContext {

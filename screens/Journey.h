@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 class IJourney {
 public:
@@ -18,6 +19,9 @@ public:
     // Day levelIndex of episode episod, at once. False when it cannot be loaded (the
     // game is then back on the title).
     virtual bool StartDay(int32_t episod, int32_t levelIndex) = 0;
+    // The next day started opens with this dialog before any of its own: the catalogue
+    // introduces the first furniture bought on the day that shows it.
+    virtual void IntroduceNextDay(const std::string& script) = 0;
     // A new game begins: its first day is played as a won day's successor is.
     virtual void NewGame() = 0;
     // The game has been won: the name entry for the high scores opens.

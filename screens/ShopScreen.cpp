@@ -35,6 +35,7 @@ constexpr const char* kWear = "WShop_TFWear_";
 constexpr const char* kInterior = "WShop_TFInterior_";
 constexpr const char* kCatalogue = "Catalogue.png";
 constexpr const char* kCatalogueScript = "Script_Dialog_Catalog.xml";
+constexpr const char* kUpgradeScript = "Script_Dialog_Upgrade.xml";
 constexpr const char* kQuestionPicture = "WBuyQuestionPicture";
 constexpr int32_t kMusicFadeMs = 1000;
 constexpr int64_t kFullRedrawMs = 1000;
@@ -591,6 +592,12 @@ void TShopScreen::WShop_BPlay_MouseUp()
         const bool bought = !visit_.BoughtThisVisit.empty();
         if (bought)
             c_.Effects.QueueSound("NewElement", now + kEffectStep);
+        // The first furniture of the game is introduced on the day that shows it.
+        size_t owned = 0;
+        for (const std::vector<int32_t>& episod : c_.Player.UpdateObjects)
+            owned += episod.size();
+        if (bought && owned == visit_.BoughtThisVisit.size())
+            journey_.IntroduceNextDay(kUpgradeScript);
         c_.Interface.HideModalList();
         c_.Commands.MarkWholeScreen();
         StartNextDay(kLeaveDelay + (bought ? kNewFurnitureDelay : 0));

@@ -27,14 +27,15 @@
 #include "metagame/Shop.h"
 #include "screens/DialogScreen.h"
 #include "screens/Journey.h"
+#include "screens/ScreenLayout.h"
 #include "screens/TitleScreen.h"
 
 #include <array>
+#include <utility>
 
 namespace {
 
-constexpr const char* kFrame = "MemorySurface";
-constexpr const char* kBackground = "BackGround";
+constexpr const char* kUpgradeDialog = "Script_Dialog_Upgrade.xml";
 constexpr const char* kGameWindow = "WGame";
 constexpr const char* kLoadWindow = "WLoadLevel";
 constexpr const char* kPlayersFileName = "players.dat";
@@ -165,8 +166,9 @@ bool TStandardLevelScreen::StartDay(int32_t episod, int32_t levelIndex)
     c_.Interface.ShowModal(kGameWindow);
     if (daySeed_)
         c_.GameRandom.Seed(*daySeed_);
-    session_ = std::make_unique<TLevelSession>(c_.Tables, c_.Params, c_.Player, flags_,
-                                               TLevelDay{episod, levelIndex, {}, {}}, Services(), DayOptions());
+    TLevelDay day{episod, levelIndex, {}, {}};
+    day.Introduction = std::exchange(introduction_, {});
+    session_ = std::make_unique<TLevelSession>(c_.Tables, c_.Params, c_.Player, flags_, day, Services(), DayOptions());
     session_->Level().Demo.Recording = recordDemos_;
     const bool loaded = session_->Load();
     CloseLoadWindow();
@@ -317,6 +319,9 @@ TLevelSceneView TStandardLevelScreen::SceneView() const
     view.Now = c_.Clock.NowMs();
     view.LevelComplete = c_.Shell.ScreenMode == TScreenMode::smLevelComplete;
     view.PanelVisible = PanelVisible();
+    // The new furniture is shown on an empty belt.
+    view.UpgradeDialog = c_.Shell.ScreenMode == TScreenMode::smDialog && session_ &&
+                         session_->Level().Play.Flow.DialogPlaying == kUpgradeDialog;
     return view;
 }
 

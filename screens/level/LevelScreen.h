@@ -52,6 +52,8 @@ public:
     // Developer runs: the gameplay stream is seeded with this as each day loads, so a day
     // plays alike in every run and alike in the simulator.
     void SeedEachDay(uint32_t seed) { daySeed_ = seed; }
+    // The next day started opens with this dialog before its own.
+    void IntroduceNextDay(const std::string& script) { introduction_ = script; }
     // A bot plays the days: it reads no pop-up hints and plays by the simulator's rules.
     void SetBotPlays(bool plays) { botPlays_ = plays; }
     // The screen that plays the day's introductions and pop-up hints over it.
@@ -182,6 +184,7 @@ private:
     std::optional<uint32_t> daySeed_;
     bool botPlays_ = false;
     bool customDay_ = false;
+    std::string introduction_;
     bool recordDemos_ = false;
     IDayVariant* bonus_ = nullptr;
     IDayVariant* pixel_ = nullptr;

@@ -284,6 +284,37 @@ TEST(Shop, ACancelledUpgradeIsNotChargedWithTheOutfitBoughtNext)
     EXPECT_EQ(money - rig.Player().CurrentScore, price);
 }
 
+// The game's first furniture is introduced on the day that shows it, over the day's start
+// (after a won day, as a day's introductions are); furniture bought when some was bought
+// before comes without it.
+TEST(Shop, TheFirstFurnitureBoughtIsIntroducedOnTheNextDay)
+{
+    for (const bool ownedBefore : {false, true}) {
+        SCOPED_TRACE(ownedBefore ? "furniture owned before" : "the first furniture");
+        TShopRig rig;
+        if (ownedBefore) {
+            rig.Player().UpdateObjects = {{0}};
+            rig.Screens().Shop.CreateAndShowShop(false);
+            rig.Frames(2);
+        }
+        const int32_t upgradeSlot = rig.UpgradeForSale();
+        ASSERT_GT(upgradeSlot, 0);
+        rig.Screens().Level.NewGame();
+        rig.Click("WShop_TFWear_BInteriorPage");
+        rig.Frame();
+        rig.Click("WShop_TFInterior_LPic" + std::to_string(upgradeSlot));
+        rig.Frame();
+        ASSERT_EQ(rig.TopWindow(), "WBuyQuestion");
+        rig.Click("WBuyQuestion_BBuy");
+        rig.Frame();
+        rig.Click("WShop_BPlay");
+        ASSERT_TRUE(rig.RunUntil([&] { return rig.Trace.Has("level Level_1_2.xml"); }, 400));
+        rig.Frames(20);
+        EXPECT_EQ(rig.Trace.Has("dialog Script_Dialog_Upgrade.xml"), !ownedBefore);
+        EXPECT_EQ(rig.Mode() == TScreenMode::smDialog, !ownedBefore);
+    }
+}
+
 TEST(Shop, BuyingByClicksPaysThePriceSavesAndShowsTheColumnsSecondStageLater)
 {
     TShopRig rig;
