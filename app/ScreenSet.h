@@ -5,6 +5,8 @@
 #include "editor/CustomLevelsWindow.h"
 #include "editor/EditorScreen.h"
 #include "editor/PixelEditorScreen.h"
+#include "gameplay/Level.h"
+#include "gameplay/LevelSession.h"
 #include "screens/DialogScreen.h"
 #include "screens/HighScoreWindows.h"
 #include "screens/InstructionsScreen.h"
@@ -79,6 +81,15 @@ public:
     void OpenShop(bool withDialog) override { Shop.CreateAndShowShop(withDialog); }
     bool StartDay(int32_t episod, int32_t levelIndex) override { return Level.StartDay(episod, levelIndex); }
     void IntroduceNextDay(const std::string& script) override { Level.IntroduceNextDay(script); }
+    void OpenInstructionsBeforeDay() override
+    {
+        TLevelSession* day = Level.Session();
+        const TDemoKind kind = !day                           ? TDemoKind::Standard
+                               : day->Level().IsBonusLevel() ? TDemoKind::Bonus
+                               : day->Level().IsPixelLevel() ? TDemoKind::Pixel
+                                                             : TDemoKind::Standard;
+        Instructions.OpenBeforeDay(kind);
+    }
     void NewGame() override { Level.NewGame(); }
     void OpenGameComplete() override { HighScores.OpenGameComplete(); }
 

@@ -144,6 +144,7 @@ void TInstructionsScreen::OpenBeforeDay(TDemoKind kind)
         c_.Interface.SetObjectProperty(widget, "Visible", "False");
     switch (kind) {
     case TDemoKind::Standard:
+        c_.Interface.SetObjectProperty("WInstructions_TFPage1_Label1", "Visible", "True");
         break;
     case TDemoKind::Bonus:
         for (const char* widget : {"WInstructions_TFPage2_Label9", "WInstructions_TFPage4_Label11"})

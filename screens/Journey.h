@@ -22,6 +22,9 @@ public:
     // The next day started opens with this dialog before any of its own: the catalogue
     // introduces the first furniture bought on the day that shows it.
     virtual void IntroduceNextDay(const std::string& script) = 0;
+    // The instruction page of the day being played, over the paused day: the first shop's
+    // introductions lead to it. Its play button gives the day back.
+    virtual void OpenInstructionsBeforeDay() = 0;
     // A new game begins: its first day is played as a won day's successor is.
     virtual void NewGame() = 0;
     // The game has been won: the name entry for the high scores opens.

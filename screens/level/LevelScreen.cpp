@@ -30,6 +30,7 @@
 #include "screens/ScreenLayout.h"
 #include "screens/TitleScreen.h"
 
+#include <algorithm>
 #include <array>
 #include <utility>
 
@@ -600,6 +601,19 @@ void TStandardLevelScreen::SavePlayer()
         c_.Trace.Event("save", kPlayersFileName);
 }
 
+bool TStandardLevelScreen::LeadsToInstructions(const std::string& script) const
+{
+    // The first shop's days of each kind (its first standard day, its bonus and its
+    // picture day) show how they are played once their introduction is told.
+    constexpr std::array<int32_t, 3> kIntroducedDays{0, 3, 7};
+    if (!session_ || !journey_ || !c_.Player.ShowInstructions)
+        return false;
+    const tLevel& level = session_->Level();
+    const auto& dialogs = level.Scene.DialogList;
+    return level.Episod == 0 && std::ranges::find(kIntroducedDays, level.LevelIndex) != kIntroducedDays.end() &&
+           !dialogs.empty() && dialogs.front().FileName == script;
+}
+
 bool TStandardLevelScreen::StartDialog(const std::string& script, int64_t)
 {
     return StartDialogOverDay(script, {}, {});
@@ -629,10 +643,14 @@ bool TStandardLevelScreen::StartDialogOverDay(const std::string& script, const s
     // that part of the record is written now, the day's money waits for the day's end.
     if (!hintWindow.empty() && players_.SavePlayerState(c_.Player, TSaveMode::Hints) == TProfileResult::Done)
         c_.Trace.Event("save", kPlayersFileName);
-    start.Ended = [this] {
+    start.Ended = [this, script] {
         if (!session_)
             return;
         session_->EndDialog();
+        if (LeadsToInstructions(script)) {
+            session_->Pause();
+            journey_->OpenInstructionsBeforeDay();
+        }
     };
     return dialogs_->Start(start);
 }

@@ -95,6 +95,9 @@ public:
     // The instruction pages close over the paused day: the day shows again, under its
     // menu when they were opened from there, else it goes on being played.
     void BackFromInstructions(bool toMenu);
+    // The dialog that ended is one of the first shop's introductions, after which its
+    // instruction page opens while the player wants the pages.
+    bool LeadsToInstructions(const std::string& script) const;
 
     // The hint window before a day (a map's first visit of an episode opens it).
     void ShowHintBeforeLevel();

@@ -121,6 +121,7 @@ public:
         if (newGame)
             level.NewGame();
         ASSERT_TRUE(level.StartDeveloperDay(0, day));
+        Engine->Player.ShowInstructions = Instructions;
     }
 
     void Frame()
@@ -178,6 +179,8 @@ public:
 
     TTrace Trace;
     std::unique_ptr<TQelGameEngine> Engine;
+    // The instruction pages after the first introductions have tests of their own.
+    bool Instructions = false;
 
 private:
     std::unique_ptr<TGameWidgets> widgets_;
@@ -417,4 +420,37 @@ TEST(DialogScreen, ABonusDayReachedWithoutAWinOpensWithItsWindowInstead)
     rig.Frames(100);
     EXPECT_FALSE(rig.Playing("Script_Dialog_Bonus1.xml"));
     EXPECT_FALSE(rig.Day()->Paused());
+}
+
+// While the player wants the pages, the first shop's introductions lead to the instruction
+// page of their day over the paused day; its play button gives the day back.
+TEST(DialogScreen, TheFirstShopsIntroductionsLeadToTheirInstructionPage)
+{
+    struct TCase {
+        int32_t Day;
+        TScreenMode Page;
+        TScreenMode Played;
+    };
+    for (const TCase& c : {TCase{0, TScreenMode::smDemoLevel, TScreenMode::smLevel},
+                           TCase{3, TScreenMode::smDemoBonusLevel, TScreenMode::smBonusLevel},
+                           TCase{7, TScreenMode::smDemoPixelLevel, TScreenMode::smPixelLevel}}) {
+        SCOPED_TRACE(c.Day);
+        TDialogRig rig;
+        rig.Instructions = true;
+        rig.StartDay(c.Day, true);
+        ASSERT_TRUE(rig.RunUntil([&] { return rig.Mode() == TScreenMode::smDialog; }, 200));
+        for (int i = 0; i < 20 && rig.Mode() == TScreenMode::smDialog; ++i) {
+            if (rig.Visible("WGame_BSkip"))
+                rig.Click("WGame_BSkip");
+            else
+                rig.Press(400, 300);
+            rig.Frames(20);
+        }
+        ASSERT_TRUE(rig.RunUntil([&] { return rig.Mode() == c.Page; }, 100));
+        EXPECT_TRUE(rig.Day()->Paused());
+        ASSERT_TRUE(rig.Visible("WInstructions_TFPlay_BPlay"));
+        rig.Click("WInstructions_TFPlay_BPlay");
+        ASSERT_TRUE(rig.RunUntil([&] { return rig.Mode() == c.Played; }, 100));
+        EXPECT_FALSE(rig.Day()->Paused());
+    }
 }
