@@ -179,6 +179,13 @@ bool TStandardLevelScreen::StartDay(int32_t episod, int32_t levelIndex)
         return false;
     }
     c_.Trace.Event("level", session_->Level().FileName);
+    MakeDayBackground();
+    c_.Commands.MarkWholeScreen();
+    return true;
+}
+
+void TStandardLevelScreen::MakeDayBackground()
+{
     LogAndCarryOn(c_.Log, "Error MakeMainBackground", [&] {
         if (IDayVariant* variant = Variant()) {
             variant->MakeBackground(*session_);
@@ -187,8 +194,6 @@ bool TStandardLevelScreen::StartDay(int32_t episod, int32_t levelIndex)
         painter_.MakeBackgroundInGame(session_->Level(), session_->Game());
         painter_.MakeMainBackground(session_->Level(), session_->Game());
     });
-    c_.Commands.MarkWholeScreen();
-    return true;
 }
 
 bool TStandardLevelScreen::StartDeveloperDay(int32_t episod, int32_t levelIndex)
@@ -491,14 +496,7 @@ void TStandardLevelScreen::BackFromInstructions(bool toMenu)
         return;
     }
     // The demos drew over the day's background.
-    LogAndCarryOn(c_.Log, "Error MakeMainBackground", [&] {
-        if (IDayVariant* variant = Variant()) {
-            variant->MakeBackground(*session_);
-            return;
-        }
-        painter_.MakeBackgroundInGame(session_->Level(), session_->Game());
-        painter_.MakeMainBackground(session_->Level(), session_->Game());
-    });
+    MakeDayBackground();
     // The time under the pages is not the day's; the menu pauses it again.
     Resume();
     if (toMenu)

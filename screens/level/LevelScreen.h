@@ -118,6 +118,9 @@ public:
     void WUnlockItem_BOK_MouseUp();
 
 private:
+    // The day's scene as the day starts, or after something drew over it.
+    void MakeDayBackground();
+
     // ILevelHost
     void EnterScreen(TLevelScreen screen) override;
     TLevelScreen Screen() const override { return screen_; }
