@@ -448,8 +448,12 @@ int RunSim(const TToolCommand& self, const std::vector<std::string>& args)
 
     // A player comes to a level through the levels before it: each episode is played from
     // its first day, with the same bot and seed, and the record goes on.
-    const int32_t firstEpisode = o.All ? 0 : o.Episode - 1;
-    const int32_t lastEpisode = o.All ? sim.Tables.Episods.Count() - 1 : o.Episode - 1;
+    // --all with an episode plays every day of that one shop.
+    const bool oneEpisode = o.Episode > 0;
+    const int32_t firstEpisode = oneEpisode ? o.Episode - 1 : 0;
+    const int32_t lastEpisode = oneEpisode ? o.Episode - 1 : sim.Tables.Episods.Count() - 1;
+    if (oneEpisode && !sim.Tables.Episods.Episod(firstEpisode))
+        return ToolFail("Episods.xml has no episode " + std::to_string(o.Episode));
     for (int32_t e = firstEpisode; e <= lastEpisode; ++e) {
         const TEpisod* episod = sim.Tables.Episods.Episod(e);
         const std::vector<int32_t> levels = episod ? EpisodeDays(*episod) : std::vector<int32_t>{};
@@ -481,7 +485,7 @@ void AddSimCommands(std::vector<TToolCommand>& commands)
                         "[--params GameParams.xml] [--all] [--trace]",
                         "plays day L (counted from 1 in the order of Episods.xml, bonus and pixel days included) of "
                         "episode E headless at 16 ms a frame with a bot clicking pieces, box cells or the search "
-                        "picture; prints one line per level (--all: every day of every episode; --trace: the level "
-                        "every 5 s on standard error)",
+                        "picture; prints one line per level (--all: every day of every episode, or of episode E "
+                        "when given; --trace: the level every 5 s on standard error)",
                         RunSim});
 }
