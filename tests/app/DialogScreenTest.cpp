@@ -1,5 +1,5 @@
-// Dialogs over the first day on the shipped game data (the day's story and tutorial added
-// to its level file, as a day with a dialog list carries them): the story plays in smDialog and
+// Dialogs over the first shop's days on the shipped game data (day 1 carries its story and
+// tutorial in its dialog list): the story plays in smDialog and
 // hands the day back through smDialogEnded, the skip button continues at the EndForSkip
 // line, a press while a text is typed completes it, the tutorial's pause lets only a click
 // on its piece through (and that click picks the piece up), and with hints on a garment
@@ -7,8 +7,6 @@
 #include "AppDoubles.h"
 #include "app/GameWidgets.h"
 #include "foundation/DataScramble.h"
-#include "foundation/DataSource.h"
-#include "foundation/FileFolder.h"
 #include "foundation/QelParser.h"
 #include "gameplay/Level.h"
 #include "gameplay/LevelInput.h"
@@ -37,37 +35,6 @@ constexpr int64_t kStep = 16;
 constexpr int kDayFrames = 9000;
 
 fs::path ProgramFolder() { return fs::path(GLIMMORA_PROGRAM).parent_path(); }
-
-// The game data as plain files, the first day with its story at the start and the
-// tutorial's pointer once pieces ride the belt.
-class TStoryData {
-public:
-    TStoryData() : folder_(fs::temp_directory_path() / ("glimmora-story-" + std::to_string(::getpid())))
-    {
-        fs::create_directories(folder_);
-        TDataSource archive(std::make_unique<TFileFolder>(ProgramFolder() / "game.zxc"));
-        for (const std::string& name : archive.Names()) {
-            const auto bytes = archive.Read(name);
-            if (!bytes)
-                continue;
-            std::string text(bytes->begin(), bytes->end());
-            if (name == "Level_1_1.xml" && text.find("<DialogList>") == std::string::npos) {
-                const size_t end = text.rfind("</Level>");
-                if (end != std::string::npos)
-                    text.insert(end, "  <DialogList>\n"
-                                     "    <Dialog FileName=\"Script_Dialog_1_1.xml\" TimeStart=\"0\" />\n"
-                                     "    <Dialog FileName=\"Script_Dialog_BeginLevel.xml\" TimeStart=\"4000\" />\n"
-                                     "  </DialogList>\n");
-            }
-            std::ofstream(folder_ / name, std::ios::binary).write(text.data(), static_cast<std::streamsize>(text.size()));
-        }
-    }
-    ~TStoryData() { fs::remove_all(folder_); }
-    const fs::path& Folder() const { return folder_; }
-
-private:
-    fs::path folder_;
-};
 
 class TTrace final : public IScreenTrace {
 public:
@@ -98,11 +65,9 @@ class TDialogRig {
     TShellRig rig;
 
 public:
-    explicit TDialogRig(const TStoryData* story = nullptr)
+    TDialogRig()
     {
         TQelGameEngine::TSetup setup;
-        if (story)
-            setup.DataFolder = story->Folder();
         setup.ProgramFolder = ProgramFolder();
         setup.UserFolder = rig.UserFolder();
         setup.Seed = 1;
@@ -210,8 +175,7 @@ std::string SavedHints(const fs::path& file)
 
 TEST(DialogScreen, TheFirstDaysStoryPlaysOverTheDayAndSkipEndsItBackInTheDay)
 {
-    const TStoryData story;
-    TDialogRig rig(&story);
+    TDialogRig rig;
     rig.StartFirstDay(true);
     ASSERT_TRUE(rig.RunUntil([&] { return rig.Mode() == TScreenMode::smDialog; }, 200));
     EXPECT_TRUE(rig.Playing("Script_Dialog_1_1.xml"));
@@ -237,8 +201,7 @@ TEST(DialogScreen, TheFirstDaysStoryPlaysOverTheDayAndSkipEndsItBackInTheDay)
 
 TEST(DialogScreen, APressCompletesTheTypedTextAndNextFollowsItUntilThePauseIsPassed)
 {
-    const TStoryData story;
-    TDialogRig rig(&story);
+    TDialogRig rig;
     rig.StartFirstDay(true);
     ASSERT_TRUE(rig.RunUntil([&] { return rig.Printing("WGame_TFDialog_LText"); }, 300));
     const std::string first = rig.Caption("WGame_TFDialog_LText");
@@ -257,8 +220,7 @@ TEST(DialogScreen, APressCompletesTheTypedTextAndNextFollowsItUntilThePauseIsPas
 
 TEST(DialogScreen, TheTutorialPauseLetsOnlyAClickOnItsPieceThroughAndThatClickPicksItUp)
 {
-    const TStoryData story;
-    TDialogRig rig(&story);
+    TDialogRig rig;
     rig.StartFirstDay(true);
     ASSERT_TRUE(rig.RunUntil([&] { return rig.Mode() == TScreenMode::smDialog; }, 200));
     rig.Frames(10);
